@@ -33,8 +33,7 @@ public:
                        std::string_view defaultValue = {}) const override;
     bool Contains(std::string_view section, std::string_view key) const override;
     void SetInt(std::string_view section, std::string_view key, int64_t value) override;
-    void SetString(std::string_view section, std::string_view key,
-                   std::string_view value) override;
+    void SetString(std::string_view section, std::string_view key, std::string_view value) override;
     void Remove(std::string_view section, std::string_view key) override;
     KvResult Flush() override;
 

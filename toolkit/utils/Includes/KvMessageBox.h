@@ -60,5 +60,4 @@ using KvMessageBoxHandler = std::function<int(const KvMessageBoxRequest&)>;
 // returns the previous one. The handler runs on the caller's thread.
 KvMessageBoxHandler KvSetMessageBoxHandler(KvMessageBoxHandler handler);
 
-int KvMessageBox(std::string_view text, std::string_view caption = {},
-                 uint32_t style = KvMB::OK);
+int KvMessageBox(std::string_view text, std::string_view caption = {}, uint32_t style = KvMB::OK);

@@ -79,9 +79,13 @@ KvResult ReplaceFile(const std::filesystem::path& target, const std::string& tex
 
 }  // namespace
 
-KvIniSettings::KvIniSettings(KvString path) : m_sPath(std::move(path)) { Load(); }
+KvIniSettings::KvIniSettings(KvString path) : m_sPath(std::move(path)) {
+    Load();
+}
 
-KvIniSettings::~KvIniSettings() { Flush(); }
+KvIniSettings::~KvIniSettings() {
+    Flush();
+}
 
 KvString KvIniSettings::PathFor(std::string_view company, std::string_view program) {
     KvString base;

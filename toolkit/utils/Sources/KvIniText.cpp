@@ -8,11 +8,21 @@ namespace {
 constexpr char kHex[] = "0123456789ABCDEF";
 
 std::optional<int> HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
     return std::nullopt;
 }
+
+// The letter escapes of control characters, in both directions.
+constexpr std::string_view kControls = "\a\b\f\n\r\t\v";
+constexpr std::string_view kLetters = "abfnrtv";
 
 // Next code point of a UTF-8 text; a byte that starts no valid sequence
 // stands for itself (Latin-1), so that any 8-bit name survives a round trip.
@@ -89,7 +99,9 @@ std::optional<uint32_t> ReadHex(std::string_view text, size_t i, size_t count) {
     return value;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 }  // namespace
 
@@ -183,15 +195,17 @@ std::string EscapeValue(std::string_view value) {
             continue;
         }
         escapeNextIfHex = false;
+        if (c == '\0') {
+            out += "\\0";
+            escapeNextIfHex = true;
+            continue;
+        }
+        if (const size_t control = kControls.find(c); control != std::string_view::npos) {
+            out.push_back('\\');
+            out.push_back(kLetters[control]);
+            continue;
+        }
         switch (c) {
-            case '\0': out += "\\0"; escapeNextIfHex = true; break;
-            case '\a': out += "\\a"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '\v': out += "\\v"; break;
             case '"':
             case '\\':
                 out.push_back('\\');
@@ -243,21 +257,23 @@ std::string UnescapeValue(std::string_view raw) {
             continue;
         }
         const char e = raw[++i];
+        if (const size_t letter = kLetters.find(e); letter != std::string_view::npos) {
+            out.push_back(kControls[letter]);
+            keptEnd = out.size();
+            continue;
+        }
         switch (e) {
-            case 'a': out.push_back('\a'); break;
-            case 'b': out.push_back('\b'); break;
-            case 'f': out.push_back('\f'); break;
-            case 'n': out.push_back('\n'); break;
-            case 'r': out.push_back('\r'); break;
-            case 't': out.push_back('\t'); break;
-            case 'v': out.push_back('\v'); break;
-            case '0': out.push_back('\0'); break;
+            case '0':
+                out.push_back('\0');
+                break;
             case 'x': {
                 uint32_t value = 0;
                 size_t digits = 0;
                 while (i + 1 < raw.size() && digits < 4) {
                     const auto digit = HexDigit(raw[i + 1]);
-                    if (!digit) break;
+                    if (!digit) {
+                        break;
+                    }
                     value = value * 16 + static_cast<uint32_t>(*digit);
                     ++i, ++digits;
                 }
@@ -270,7 +286,9 @@ std::string UnescapeValue(std::string_view raw) {
                 }
                 break;
             }
-            default: out.push_back(e); break;  // \" \\ \' \? and anything else
+            default:  // \" \\ \' \? and anything else stand for themselves
+                out.push_back(e);
+                break;
         }
         keptEnd = out.size();
     }

@@ -79,9 +79,8 @@ KvResult TessarySoftwareLocation(KvString& folder) {
     if (const KvResult result = ExecutableFolder(exeFolder); result != KvCode::OK) {
         return result;
     }
-    const std::filesystem::path root = exeFolder.has_parent_path() && exeFolder != "/"
-                                           ? exeFolder.parent_path()
-                                           : exeFolder;
+    const std::filesystem::path root =
+        exeFolder.has_parent_path() && exeFolder != "/" ? exeFolder.parent_path() : exeFolder;
     folder = WithoutTrailingSlash(root.string());
     return KvCode::OK;
 }

@@ -11,17 +11,23 @@ KvMessageBoxHandler g_Handler;
 
 const char* IconWord(uint32_t icon) {
     switch (icon) {
-        case KvMB::ICONERROR: return "error";
-        case KvMB::ICONWARNING: return "warning";
-        case KvMB::ICONQUESTION: return "question";
-        case KvMB::ICONINFORMATION: return "information";
-        default: return "message";
+        case KvMB::ICONERROR:
+            return "error";
+        case KvMB::ICONWARNING:
+            return "warning";
+        case KvMB::ICONQUESTION:
+            return "question";
+        case KvMB::ICONINFORMATION:
+            return "information";
+        default:
+            return "message";
     }
 }
 
 int HeadlessAnswer(const KvMessageBoxRequest& request) {
-    std::fprintf(stderr, "[%s] %s%s%s\n", IconWord(request.Icon()), request.m_sCaption.c_str_ascii(),
-                 request.m_sCaption.IsEmpty() ? "" : ": ", request.m_sText.c_str_ascii());
+    std::fprintf(stderr, "[%s] %s%s%s\n", IconWord(request.Icon()),
+                 request.m_sCaption.c_str_ascii(), request.m_sCaption.IsEmpty() ? "" : ": ",
+                 request.m_sText.c_str_ascii());
     return request.DefaultButton();
 }
 
@@ -29,10 +35,14 @@ int HeadlessAnswer(const KvMessageBoxRequest& request) {
 
 std::vector<int> KvMessageBoxRequest::Buttons() const {
     switch (m_nStyle & KvMB::BUTTON_MASK) {
-        case KvMB::OKCANCEL: return {KvID::OK, KvID::CANCEL};
-        case KvMB::YESNOCANCEL: return {KvID::YES, KvID::NO, KvID::CANCEL};
-        case KvMB::YESNO: return {KvID::YES, KvID::NO};
-        default: return {KvID::OK};
+        case KvMB::OKCANCEL:
+            return {KvID::OK, KvID::CANCEL};
+        case KvMB::YESNOCANCEL:
+            return {KvID::YES, KvID::NO, KvID::CANCEL};
+        case KvMB::YESNO:
+            return {KvID::YES, KvID::NO};
+        default:
+            return {KvID::OK};
     }
 }
 

@@ -1,11 +1,13 @@
 #include "KvMessageBoxRecorder.h"
 
 KvMessageBoxRecorder::KvMessageBoxRecorder() {
-    m_Previous =
-        KvSetMessageBoxHandler([this](const KvMessageBoxRequest& request) { return Answer(request); });
+    m_Previous = KvSetMessageBoxHandler(
+        [this](const KvMessageBoxRequest& request) { return Answer(request); });
 }
 
-KvMessageBoxRecorder::~KvMessageBoxRecorder() { KvSetMessageBoxHandler(std::move(m_Previous)); }
+KvMessageBoxRecorder::~KvMessageBoxRecorder() {
+    KvSetMessageBoxHandler(std::move(m_Previous));
+}
 
 void KvMessageBoxRecorder::QueueAnswer(int button) {
     std::lock_guard lock(m_mLock);

@@ -25,7 +25,9 @@ int NiceValueOf(int priority) {
 
 KvThread::KvThread(int priority) : m_nPriority(ClampPriority(priority)) {}
 
-KvThread::~KvThread() { Stop(); }
+KvThread::~KvThread() {
+    Stop();
+}
 
 KvResult KvThread::Start() {
     std::lock_guard control(m_mControl);
@@ -88,7 +90,9 @@ KvResult KvThread::WaitForEnd(uint32_t timeoutMs) {
     return m_Ended.WaitUntilSignaled(timeoutMs);
 }
 
-bool KvThread::IsRunning() const { return !m_Ended.IsSignaled(); }
+bool KvThread::IsRunning() const {
+    return !m_Ended.IsSignaled();
+}
 
 KvResult KvThread::SetPriority(int priority) {
     m_nPriority = ClampPriority(priority);

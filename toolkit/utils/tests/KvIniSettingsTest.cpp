@@ -48,9 +48,13 @@ TEST_F(KvIniSettingsTest, WritesTheLayoutOfQtIniFilesAndReadsEveryValueBack) {
         {"List-like", "a,b;c=d"},
         {"Spaces", "  padded  "},
         {"Quotes", "say \"hi\" \\ there"},
-        {"Controls", "line1\r\nline2\t\x01" "2"},
+        {"Controls",
+         "line1\r\nline2\t\x01"
+         "2"},
         {"At", "@Variant(x)"},
-        {"Utf8", "Gr\xC3\xBC\xC3\x9F" "e"},
+        {"Utf8",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e"},
         {"Empty", ""},
     };
     {
@@ -77,7 +81,8 @@ TEST_F(KvIniSettingsTest, WritesTheLayoutOfQtIniFilesAndReadsEveryValueBack) {
               "Quotes=say \\\"hi\\\" \\\\ there\n"
               "Controls=line1\\r\\nline2\\t\\x01\\x32\n"
               "At=@@Variant(x)\n"
-              "Utf8=Gr\xC3\xBC\xC3\x9F" "e\n"
+              "Utf8=Gr\xC3\xBC\xC3\x9F"
+              "e\n"
               "Empty=\n"
               "\n[Last\\Device]\n"
               "Size=5\n");

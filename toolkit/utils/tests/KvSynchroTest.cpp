@@ -27,7 +27,8 @@ void ExpectTimeoutAfterFullWait(uint32_t timeoutMs, Wait wait) {
 TEST(KvEvent, AnswersZeroWhenSignalledAndThirtyOnlyAfterTheWholeTimeout) {
     for (const uint32_t timeout : {1u, 20u, 60u}) {
         KvEvent event(true, false);
-        ExpectTimeoutAfterFullWait(timeout, [&](uint32_t ms) { return event.WaitUntilSignaled(ms); });
+        ExpectTimeoutAfterFullWait(timeout,
+                                   [&](uint32_t ms) { return event.WaitUntilSignaled(ms); });
         event.Signal();
         EXPECT_EQ(event.WaitUntilSignaled(timeout), KvCode::OK);
     }
@@ -123,9 +124,8 @@ TEST(KvMutex, IsRecursiveForItsHolderAndTimesOutForOthers) {
     KvMutex mutex;
     ASSERT_EQ(mutex.Lock(), KvCode::OK);
     ASSERT_EQ(mutex.Lock(0), KvCode::OK);  // the holder takes it again
-    std::thread other([&] {
-        ExpectTimeoutAfterFullWait(20, [&](uint32_t ms) { return mutex.Lock(ms); });
-    });
+    std::thread other(
+        [&] { ExpectTimeoutAfterFullWait(20, [&](uint32_t ms) { return mutex.Lock(ms); }); });
     other.join();
     mutex.Unlock();
     mutex.Unlock();
