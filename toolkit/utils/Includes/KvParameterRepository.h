@@ -310,6 +310,11 @@ protected:
     // setting it). A non-zero answer fails the read. The default accepts.
     virtual KvResult OnParameterGet(uint32_t index, uint32_t id, const KvString& name);
 
+    // Whether a text would be accepted by the parameter at index (read-only
+    // bit, type, range, entries), without running the set hook or storing
+    // anything; 0 or the code a set would fail with, the error recorded.
+    KvResult TestParameterText(uint32_t index, const KvString& text) const;
+
 private:
     struct Impl;
     struct Param;

@@ -301,6 +301,16 @@ struct KvParameterRepository::Impl {
         return KvCode::WRONG_TYPE;
     }
 
+    // Everything a write checks before the hook: the read-only bit, then the
+    // value itself. Lock held.
+    KvResult CheckWrite(const Param& p, const Incoming& in, Value& out, KvString& why) const {
+        if ((p.m_nAttributes & KV_ATTRIBUTE_READ_ONLY) && m_bReadOnlyChecking) {
+            why = "Parameter " + Quoted(p.m_sName) + " is read-only";
+            return KvCode::READ_ONLY;
+        }
+        return Convert(p, in, out, why);
+    }
+
     // The value as an incoming one, for writing a stored value back.
     static Incoming AsIncoming(const Param& p, const Value& v) {
         switch (p.m_eFamily) {
@@ -729,11 +739,7 @@ KvResult KvParameterRepository::SetValue(const Key& key, const Incoming& value, 
     int64_t intValue = 0;
     double realValue = 0.0;
     const KvResult checked = m_pImpl->With(*this, key, [&](Param& p, KvString& why) -> KvResult {
-        if ((p.m_nAttributes & KV_ATTRIBUTE_READ_ONLY) && m_pImpl->m_bReadOnlyChecking) {
-            why = "Parameter " + Quoted(p.m_sName) + " is read-only";
-            return KvCode::READ_ONLY;
-        }
-        if (const KvResult r = Impl::Convert(p, value, v, why); r != 0) {
+        if (const KvResult r = m_pImpl->CheckWrite(p, value, v, why); r != 0) {
             return r;
         }
         index = m_pImpl->IndexOf(p);
@@ -763,6 +769,13 @@ KvResult KvParameterRepository::SetValue(const Key& key, const Incoming& value, 
         p.m_bChanged = true;
     }
     return KvCode::OK;
+}
+
+KvResult KvParameterRepository::TestParameterText(uint32_t index, const KvString& text) const {
+    return m_pImpl->With(*this, Key::ByIndex(index), [&](Param& p, KvString& why) -> KvResult {
+        Value v;
+        return m_pImpl->CheckWrite(p, In(text), v, why);
+    });
 }
 
 // Runs the get hook of the parameter; its refusal fails the read.
