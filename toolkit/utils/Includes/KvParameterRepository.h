@@ -32,8 +32,8 @@ namespace KvParameterType {
 inline constexpr uint32_t TEXT = 0;
 inline constexpr uint32_t INT64 = 1;
 inline constexpr uint32_t DOUBLE = 2;
-inline constexpr uint32_t BOOL = 3;    // an integer restricted to 0 and 1
-inline constexpr uint32_t ENUM = 4;    // a 64-bit integer with named entries
+inline constexpr uint32_t BOOL = 3;  // an integer restricted to 0 and 1
+inline constexpr uint32_t ENUM = 4;  // a 64-bit integer with named entries
 inline constexpr uint32_t UINT8 = 5;
 inline constexpr uint32_t INT8 = 6;
 inline constexpr uint32_t UINT16 = 7;
@@ -85,9 +85,8 @@ struct KvParameterInfo {
 // The C++ types a value can be read into or written from.
 template <typename T>
 concept KvParameterScalar = std::same_as<T, bool> || std::same_as<T, float> ||
-                            std::same_as<T, double> ||
-                            (std::integral<T> && (sizeof(T) == 1 || sizeof(T) == 2 ||
-                                                  sizeof(T) == 4 || sizeof(T) == 8));
+    std::same_as<T, double> ||
+    (std::integral<T> && (sizeof(T) == 1 || sizeof(T) == 2 || sizeof(T) == 4 || sizeof(T) == 8));
 template <typename T>
 concept KvParameterValue = KvParameterScalar<T> || std::same_as<T, KvString>;
 
@@ -134,13 +133,13 @@ public:
     // value is left as it is when a new range excludes it. Reading a range
     // into a narrower type saturates.
     template <typename A, typename B>
-        requires KvParameterScalar<A> && KvParameterScalar<B>
-    KvResult SetParameterRange(uint32_t id, A min, B max) {
+    requires KvParameterScalar<A> && KvParameterScalar<B> KvResult SetParameterRange(uint32_t id,
+                                                                                     A min, B max) {
         return SetRange(Key::ById(id), Number::Of(min), Number::Of(max));
     }
     template <typename A, typename B>
-        requires KvParameterScalar<A> && KvParameterScalar<B>
-    KvResult SetParameterRange(const KvString& name, A min, B max) {
+    requires KvParameterScalar<A> && KvParameterScalar<B> KvResult
+    SetParameterRange(const KvString& name, A min, B max) {
         return SetRange(Key::ByName(name), Number::Of(min), Number::Of(max));
     }
     template <KvParameterScalar T>
@@ -407,21 +406,26 @@ T KvParameterRepository::Number::As() const {
         return m_eKind == REAL ? m_dReal != 0.0 : (m_nSigned != 0 || m_nUnsigned != 0);
     } else if constexpr (std::is_floating_point_v<T>) {
         switch (m_eKind) {
-            case SIGNED: return static_cast<T>(m_nSigned);
-            case UNSIGNED: return static_cast<T>(m_nUnsigned);
-            default: return static_cast<T>(m_dReal);
+            case SIGNED:
+                return static_cast<T>(m_nSigned);
+            case UNSIGNED:
+                return static_cast<T>(m_nUnsigned);
+            default:
+                return static_cast<T>(m_dReal);
         }
     } else {
         using L = std::numeric_limits<T>;
         switch (m_eKind) {
             case SIGNED:
                 if constexpr (std::is_signed_v<T>) {
-                    return m_nSigned < L::min() ? L::min()
-                           : m_nSigned > L::max() ? L::max() : static_cast<T>(m_nSigned);
+                    return m_nSigned < L::min()   ? L::min()
+                           : m_nSigned > L::max() ? L::max()
+                                                  : static_cast<T>(m_nSigned);
                 } else {
                     return m_nSigned < 0 ? T(0)
-                           : static_cast<uint64_t>(m_nSigned) > L::max() ? L::max()
-                                                                         : static_cast<T>(m_nSigned);
+                           : static_cast<uint64_t>(m_nSigned) > L::max()
+                               ? L::max()
+                               : static_cast<T>(m_nSigned);
                 }
             case UNSIGNED:
                 return m_nUnsigned > static_cast<uint64_t>(L::max()) ? L::max()

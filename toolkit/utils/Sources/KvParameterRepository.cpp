@@ -14,10 +14,12 @@ using KvParam::Wide;
 
 namespace {
 
-const char* const kTypeNames[] = {"text",  "int64", "double", "bool",   "enum",   "uint8", "int8",
+const char* const kTypeNames[] = {"text",   "int64", "double", "bool",  "enum",   "uint8", "int8",
                                   "uint16", "int16", "uint32", "int32", "uint64", "float"};
 
-KvString Quoted(const KvString& name) { return "\"" + name + "\""; }
+KvString Quoted(const KvString& name) {
+    return "\"" + name + "\"";
+}
 
 bool SameRecord(const KvErrorInfo& a, const KvErrorInfo& b) {
     return a.m_nCode == b.m_nCode && a.m_sMessage == b.m_sMessage &&
@@ -75,8 +77,10 @@ struct KvParameterRepository::Param {
 
     KvString Format(const Value& v) const {
         switch (m_eFamily) {
-            case Family::TEXT: return v.m_sText;
-            case Family::REAL: return KvParam::FormatReal(v.m_dReal, m_nType == KvParameterType::FLOAT);
+            case Family::TEXT:
+                return v.m_sText;
+            case Family::REAL:
+                return KvParam::FormatReal(v.m_dReal, m_nType == KvParameterType::FLOAT);
             default:
                 if (const KvEnumEntry* e = EntryByValue(v.m_nInt)) {
                     return e->m_sName;
@@ -155,9 +159,12 @@ struct KvParameterRepository::Impl {
     }
     static double RealOf(const Number& n) {
         switch (n.m_eKind) {
-            case Number::SIGNED: return static_cast<double>(n.m_nSigned);
-            case Number::UNSIGNED: return static_cast<double>(n.m_nUnsigned);
-            default: return n.m_dReal;
+            case Number::SIGNED:
+                return static_cast<double>(n.m_nSigned);
+            case Number::UNSIGNED:
+                return static_cast<double>(n.m_nUnsigned);
+            default:
+                return n.m_dReal;
         }
     }
     // A real that stands for an integer exactly (for ranges and increments).
@@ -314,9 +321,12 @@ struct KvParameterRepository::Impl {
     // The value as an incoming one, for writing a stored value back.
     static Incoming AsIncoming(const Param& p, const Value& v) {
         switch (p.m_eFamily) {
-            case Family::TEXT: return {{}, &v.m_sText};
-            case Family::REAL: return {NumberOf(v.m_dReal), nullptr};
-            default: return {NumberOf(v.m_nInt), nullptr};
+            case Family::TEXT:
+                return {{}, &v.m_sText};
+            case Family::REAL:
+                return {NumberOf(v.m_dReal), nullptr};
+            default:
+                return {NumberOf(v.m_nInt), nullptr};
         }
     }
 };
@@ -363,7 +373,8 @@ KvResult KvParameterRepository::AddParameter(const KvString& name, uint32_t type
         if (name.IsEmpty()) {
             why = "A parameter needs a name";
         } else if (!KvParam::IsKnownType(type)) {
-            why = KvString::Format("Parameter %s: unknown type %u", Quoted(name).c_str_ascii(), type);
+            why =
+                KvString::Format("Parameter %s: unknown type %u", Quoted(name).c_str_ascii(), type);
         } else if (impl.m_ByName.contains(name)) {
             why = "Parameter " + Quoted(name) + " already exists";
         } else if (id != KV_PARAMETER_AUTO_ID && impl.m_ById.contains(id)) {
@@ -414,7 +425,8 @@ KvResult KvParameterRepository::AddEnumParameterValue(uint32_t id, const KvStrin
 
 KvResult KvParameterRepository::SetParameterDescription(const KvString& name,
                                                         const KvString& description) {
-    return m_pImpl->With(*this, Key::ByName(name), Impl::SetText(&Param::m_sDescription, description));
+    return m_pImpl->With(*this, Key::ByName(name),
+                         Impl::SetText(&Param::m_sDescription, description));
 }
 KvResult KvParameterRepository::SetParameterDescription(uint32_t id, const KvString& description) {
     return m_pImpl->With(*this, Key::ById(id), Impl::SetText(&Param::m_sDescription, description));
@@ -428,14 +440,16 @@ KvResult KvParameterRepository::SetParameterGroup(uint32_t id, const KvString& g
 
 KvResult KvParameterRepository::SetRange(const Key& key, const Number& min, const Number& max) {
     return m_pImpl->With(*this, key, [&](Param& p, KvString& why) -> KvResult {
-        const KvString shown = "[" + Impl::FormatNumber(min) + " .. " + Impl::FormatNumber(max) + "]";
+        const KvString shown =
+            "[" + Impl::FormatNumber(min) + " .. " + Impl::FormatNumber(max) + "]";
         auto refuse = [&] {
             why = "Range " + shown + " does not suit parameter " + Quoted(p.m_sName) + " of type " +
                   p.TypeName();
             return KvCode::INVALID_ARGUMENT;
         };
         switch (p.m_eFamily) {
-            case Family::TEXT: return Impl::NoRange(p, why);
+            case Family::TEXT:
+                return Impl::NoRange(p, why);
             case Family::REAL: {
                 const double lo = Impl::RealOf(min);
                 const double hi = Impl::RealOf(max);
@@ -464,7 +478,8 @@ KvResult KvParameterRepository::SetRange(const Key& key, const Number& min, cons
 KvResult KvParameterRepository::GetRange(const Key& key, Number& min, Number& max) const {
     return m_pImpl->With(*this, key, [&](Param& p, KvString& why) -> KvResult {
         switch (p.m_eFamily) {
-            case Family::TEXT: return Impl::NoRange(p, why);
+            case Family::TEXT:
+                return Impl::NoRange(p, why);
             case Family::REAL:
                 min = Impl::NumberOf(p.m_Min.m_dReal);
                 max = Impl::NumberOf(p.m_Max.m_dReal);
@@ -485,7 +500,8 @@ KvResult KvParameterRepository::SetIncrement(const Key& key, const Number& incre
             return KvCode::INVALID_ARGUMENT;
         };
         switch (p.m_eFamily) {
-            case Family::TEXT: return Impl::NoRange(p, why);
+            case Family::TEXT:
+                return Impl::NoRange(p, why);
             case Family::REAL: {
                 const double step = Impl::RealOf(increment);
                 if (!(step >= 0.0 && std::isfinite(step))) {
@@ -509,9 +525,14 @@ KvResult KvParameterRepository::SetIncrement(const Key& key, const Number& incre
 KvResult KvParameterRepository::GetIncrement(const Key& key, Number& increment) const {
     return m_pImpl->With(*this, key, [&](Param& p, KvString& why) -> KvResult {
         switch (p.m_eFamily) {
-            case Family::TEXT: return Impl::NoRange(p, why);
-            case Family::REAL: increment = Impl::NumberOf(p.m_Increment.m_dReal); return 0;
-            default: increment = Impl::NumberOf(p.m_Increment.m_nInt); return 0;
+            case Family::TEXT:
+                return Impl::NoRange(p, why);
+            case Family::REAL:
+                increment = Impl::NumberOf(p.m_Increment.m_dReal);
+                return 0;
+            default:
+                increment = Impl::NumberOf(p.m_Increment.m_nInt);
+                return 0;
         }
     });
 }
@@ -531,11 +552,12 @@ KvResult KvParameterRepository::SetDefault(const Key& key, const Incoming& value
 KvResult KvParameterRepository::RestoreDefault(const KvString& name) {
     Value def;
     uint32_t index = 0;
-    const KvResult r = m_pImpl->With(*this, Key::ByName(name), [&](Param& p, KvString&) -> KvResult {
-        def = p.m_Default;
-        index = m_pImpl->IndexOf(p);
-        return 0;
-    });
+    const KvResult r =
+        m_pImpl->With(*this, Key::ByName(name), [&](Param& p, KvString&) -> KvResult {
+            def = p.m_Default;
+            index = m_pImpl->IndexOf(p);
+            return 0;
+        });
     if (r != 0) {
         return r;
     }
@@ -799,9 +821,9 @@ KvResult KvParameterRepository::RunGetHook(const Key& key) const {
         KvErrorInfo after;
         GetErrorInfo(&after);
         if (SameRecord(before, after)) {
-            self.KV_ERROR("Reading parameter " + Quoted(name) +
-                              KvString::Format(" was refused (code %u)", r),
-                          r);
+            self.KV_ERROR(
+                "Reading parameter " + Quoted(name) + KvString::Format(" was refused (code %u)", r),
+                r);
         }
     }
     return r;
@@ -817,7 +839,8 @@ KvResult KvParameterRepository::GetText(const Key& key, KvString& value) const {
     });
 }
 
-KvResult KvParameterRepository::GetNumber(const Key& key, Number& value, uint32_t wantedType) const {
+KvResult KvParameterRepository::GetNumber(const Key& key, Number& value,
+                                          uint32_t wantedType) const {
     if (const KvResult r = RunGetHook(key); r != 0) {
         return r;
     }
@@ -834,7 +857,8 @@ KvResult KvParameterRepository::GetNumber(const Key& key, Number& value, uint32_
                           KvParameterTypeName(wantedType);
                     return KvCode::WRONG_TYPE;
                 }
-                if (wantedType == KvParameterType::FLOAT && std::fabs(p.m_Value.m_dReal) > FLT_MAX) {
+                if (wantedType == KvParameterType::FLOAT &&
+                    std::fabs(p.m_Value.m_dReal) > FLT_MAX) {
                     why = "Value of parameter " + Quoted(p.m_sName) + " does not fit a float";
                     return KvCode::INVALID_ARGUMENT;
                 }
@@ -856,13 +880,13 @@ KvResult KvParameterRepository::GetNumber(const Key& key, Number& value, uint32_
 }
 
 // The by-name accessors, one pair per value type.
-#define KV_BY_NAME_ACCESSORS(T, IN)                                                          \
-    KvResult KvParameterRepository::GetParameter(const KvString& name, T& value) const {   \
-        return GetAs(Key::ByName(name), value);                                            \
-    }                                                                                      \
-    KvResult KvParameterRepository::SetParameter(const KvString& name, IN value,          \
-                                                 bool bCheckOnly) {                        \
-        return SetValue(Key::ByName(name), In(value), bCheckOnly);                         \
+#define KV_BY_NAME_ACCESSORS(T, IN)                                                      \
+    KvResult KvParameterRepository::GetParameter(const KvString& name, T& value) const { \
+        return GetAs(Key::ByName(name), value);                                          \
+    }                                                                                    \
+    KvResult KvParameterRepository::SetParameter(const KvString& name, IN value,         \
+                                                 bool bCheckOnly) {                      \
+        return SetValue(Key::ByName(name), In(value), bCheckOnly);                       \
     }
 KV_BY_NAME_ACCESSORS(KvString, const KvString&)
 KV_BY_NAME_ACCESSORS(int64_t, int64_t)

@@ -1,10 +1,10 @@
 #include "KvParameterValue.h"
 
+#include <strings.h>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <strings.h>
 
 #include "KvParameterRepository.h"
 
@@ -24,41 +24,61 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 }  // namespace
 
-bool IsKnownType(uint32_t type) { return type <= KvParameterType::FLOAT; }
+bool IsKnownType(uint32_t type) {
+    return type <= KvParameterType::FLOAT;
+}
 
 Family FamilyOf(uint32_t type) {
     switch (type) {
-        case KvParameterType::TEXT: return Family::TEXT;
+        case KvParameterType::TEXT:
+            return Family::TEXT;
         case KvParameterType::DOUBLE:
-        case KvParameterType::FLOAT: return Family::REAL;
-        default: return Family::INTEGER;
+        case KvParameterType::FLOAT:
+            return Family::REAL;
+        default:
+            return Family::INTEGER;
     }
 }
 
 Wide LowestOf(uint32_t type) {
     switch (type) {
         case KvParameterType::INT64:
-        case KvParameterType::ENUM: return -kTwo63;
-        case KvParameterType::INT8: return -128;
-        case KvParameterType::INT16: return -32768;
-        case KvParameterType::INT32: return -(static_cast<Wide>(1) << 31);
-        default: return 0;
+        case KvParameterType::ENUM:
+            return -kTwo63;
+        case KvParameterType::INT8:
+            return -128;
+        case KvParameterType::INT16:
+            return -32768;
+        case KvParameterType::INT32:
+            return -(static_cast<Wide>(1) << 31);
+        default:
+            return 0;
     }
 }
 
 Wide HighestOf(uint32_t type) {
     switch (type) {
         case KvParameterType::INT64:
-        case KvParameterType::ENUM: return kTwo63 - 1;
-        case KvParameterType::BOOL: return 1;
-        case KvParameterType::UINT8: return 255;
-        case KvParameterType::INT8: return 127;
-        case KvParameterType::UINT16: return 65535;
-        case KvParameterType::INT16: return 32767;
-        case KvParameterType::UINT32: return (static_cast<Wide>(1) << 32) - 1;
-        case KvParameterType::INT32: return (static_cast<Wide>(1) << 31) - 1;
-        case KvParameterType::UINT64: return kTwo64 - 1;
-        default: return 0;
+        case KvParameterType::ENUM:
+            return kTwo63 - 1;
+        case KvParameterType::BOOL:
+            return 1;
+        case KvParameterType::UINT8:
+            return 255;
+        case KvParameterType::INT8:
+            return 127;
+        case KvParameterType::UINT16:
+            return 65535;
+        case KvParameterType::INT16:
+            return 32767;
+        case KvParameterType::UINT32:
+            return (static_cast<Wide>(1) << 32) - 1;
+        case KvParameterType::INT32:
+            return (static_cast<Wide>(1) << 31) - 1;
+        case KvParameterType::UINT64:
+            return kTwo64 - 1;
+        default:
+            return 0;
     }
 }
 
@@ -77,9 +97,12 @@ double DefaultHighestRealOf(uint32_t type) {
 
 bool Equal(Family family, const Value& a, const Value& b) {
     switch (family) {
-        case Family::TEXT: return a.m_sText == b.m_sText;
-        case Family::INTEGER: return a.m_nInt == b.m_nInt;
-        default: return a.m_dReal == b.m_dReal;
+        case Family::TEXT:
+            return a.m_sText == b.m_sText;
+        case Family::INTEGER:
+            return a.m_nInt == b.m_nInt;
+        default:
+            return a.m_dReal == b.m_dReal;
     }
 }
 

@@ -34,11 +34,19 @@ struct KvPersistentRepository::Pending {
     KvString m_sPrevious;
 };
 
-void KvPersistentRepository::GroupParametersInXML(bool group) { m_bGroupInXML = group; }
-bool KvPersistentRepository::IsGroupingParametersInXML() const { return m_bGroupInXML; }
+void KvPersistentRepository::GroupParametersInXML(bool group) {
+    m_bGroupInXML = group;
+}
+bool KvPersistentRepository::IsGroupingParametersInXML() const {
+    return m_bGroupInXML;
+}
 
-KvResult KvPersistentRepository::InternalSave(KvXMLDocument&) const { return KvCode::OK; }
-KvResult KvPersistentRepository::InternalLoad(KvXMLDocument&) { return KvCode::OK; }
+KvResult KvPersistentRepository::InternalSave(KvXMLDocument&) const {
+    return KvCode::OK;
+}
+KvResult KvPersistentRepository::InternalLoad(KvXMLDocument&) {
+    return KvCode::OK;
+}
 
 // Moves to this repository's section among the children of the current
 // element; 6 (nothing recorded, current element unchanged) when there is none.
@@ -193,8 +201,7 @@ KvResult KvPersistentRepository::Apply(std::vector<Pending>& pending) {
                 }
             }
             return KV_ERROR("Loading \"" + GetRepositoryName() + "\" stopped at \"" +
-                                pending[i].m_sName + "\" (" + refusal.m_sMessage + "); " +
-                                restored,
+                                pending[i].m_sName + "\" (" + refusal.m_sMessage + "); " + restored,
                             r);
         }
     }

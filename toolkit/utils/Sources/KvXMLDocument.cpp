@@ -25,7 +25,9 @@ void InitLibxmlOnce() {
     std::call_once(once, [] { xmlInitParser(); });
 }
 
-const xmlChar* X(const KvString& s) { return reinterpret_cast<const xmlChar*>(s.c_str_ascii()); }
+const xmlChar* X(const KvString& s) {
+    return reinterpret_cast<const xmlChar*>(s.c_str_ascii());
+}
 
 KvString TakeString(xmlChar* s) {
     KvString out(s ? reinterpret_cast<const char*>(s) : "");
@@ -33,7 +35,9 @@ KvString TakeString(xmlChar* s) {
     return out;
 }
 
-bool IsElement(const xmlNode* n) { return n && n->type == XML_ELEMENT_NODE; }
+bool IsElement(const xmlNode* n) {
+    return n && n->type == XML_ELEMENT_NODE;
+}
 
 bool HasName(const xmlNode* n, const KvString& name) {
     return xmlStrcmp(n->name, X(name)) == 0;
@@ -108,11 +112,15 @@ struct KvXMLDocument::Impl {
     }
 };
 
-KvXMLDocument::KvXMLDocument() : m_pImpl(std::make_unique<Impl>()) { InitLibxmlOnce(); }
+KvXMLDocument::KvXMLDocument() : m_pImpl(std::make_unique<Impl>()) {
+    InitLibxmlOnce();
+}
 
 KvXMLDocument::~KvXMLDocument() = default;
 
-bool KvXMLDocument::IsLoaded() const { return m_pImpl->m_Doc != nullptr; }
+bool KvXMLDocument::IsLoaded() const {
+    return m_pImpl->m_Doc != nullptr;
+}
 
 KvResult KvXMLDocument::NoDocument() const {
     return const_cast<KvXMLDocument*>(this)->KV_ERROR("No XML document is loaded",
@@ -124,7 +132,8 @@ KvResult KvXMLDocument::LoadDocument(const KvString& path) {
     if (::stat(path.c_str_ascii(), &st) != 0) {
         const int e = errno;
         if (e == ENOENT || e == ENOTDIR) {
-            return SetErrorInfo("File not found: " + path, KvCode::NOT_FOUND, __FILE__, __LINE__, e);
+            return SetErrorInfo("File not found: " + path, KvCode::NOT_FOUND, __FILE__, __LINE__,
+                                e);
         }
         return SetErrorInfo("Cannot open " + path + ": " + std::strerror(e), KvCode::CANNOT_OPEN,
                             __FILE__, __LINE__, e);
@@ -142,15 +151,15 @@ KvResult KvXMLDocument::LoadDocument(const KvString& path) {
     }
 
     std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> ctxt(xmlNewParserCtxt(),
-                                                                        &xmlFreeParserCtxt);
+                                                                      &xmlFreeParserCtxt);
     if (!ctxt) {
         return KV_ERROR("Out of memory while reading " + path, KvCode::NO_MEMORY);
     }
     // No network, no DTD loading, no entity substitution; errors are taken
     // from the context instead of being printed.
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    DocPtr doc(xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()),
-                                 nullptr, nullptr, options));
+    DocPtr doc(xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                 nullptr, options));
     if (!doc || !ctxt->wellFormed) {
         const xmlError* e = xmlCtxtGetLastError(ctxt.get());
         KvString detail = e && e->message ? KvString(e->message) : KvString("not well-formed");
@@ -315,7 +324,9 @@ KvResult KvXMLDocument::PopLocation() {
 // ---- editing ---------------------------------------------------------------------
 
 namespace {
-bool ValidText(const KvString& s) { return xmlCheckUTF8(X(s)) != 0; }
+bool ValidText(const KvString& s) {
+    return xmlCheckUTF8(X(s)) != 0;
+}
 }  // namespace
 
 KvResult KvXMLDocument::CreateElement(const KvString& name) {
@@ -457,7 +468,8 @@ KvResult KvXMLDocument::SetAttribute(const KvString& name, const KvString& value
         return NoDocument();
     }
     if (xmlValidateName(X(name), 0) != 0 || !ValidText(value)) {
-        return KV_ERROR("Invalid XML attribute \"" + name + "\" or value", KvCode::INVALID_ARGUMENT);
+        return KV_ERROR("Invalid XML attribute \"" + name + "\" or value",
+                        KvCode::INVALID_ARGUMENT);
     }
     if (!xmlSetProp(m_pImpl->m_pCurrent, X(name), X(value))) {
         return KV_ERROR("Cannot set XML attribute \"" + name + "\"", KvCode::NO_MEMORY);

@@ -170,7 +170,7 @@ TEST(KvParameterRepository, ReadOnlyCheckingGuardsWritesOnlyWhileOn) {
 TEST(KvParameterRepository, ConvertsAndChecksWrittenValues) {
     struct Row {
         uint32_t type;
-        int64_t min, max;  // range set when min < max
+        int64_t min, max;   // range set when min < max
         const char* input;  // written as text unless numeric is set
         bool numeric;
         double number;
@@ -194,7 +194,8 @@ TEST(KvParameterRepository, ConvertsAndChecksWrittenValues) {
         {KvParameterType::INT16, 0, 0, "-32769", false, 0, KvCode::INVALID_ARGUMENT, "0"},
         {KvParameterType::UINT32, 0, 0, "4294967295", false, 0, 0, "4294967295"},
         {KvParameterType::INT32, 0, 0, "2147483648", false, 0, KvCode::INVALID_ARGUMENT, "0"},
-        {KvParameterType::UINT64, 0, 0, "18446744073709551615", false, 0, 0, "18446744073709551615"},
+        {KvParameterType::UINT64, 0, 0, "18446744073709551615", false, 0, 0,
+         "18446744073709551615"},
         {KvParameterType::UINT64, 0, 0, "-1", false, 0, KvCode::INVALID_ARGUMENT, "0"},
         {KvParameterType::BOOL, 0, 0, "TRUE", false, 0, 0, "1"},
         {KvParameterType::BOOL, 0, 0, "2", false, 0, KvCode::INVALID_ARGUMENT, "0"},
@@ -216,8 +217,8 @@ TEST(KvParameterRepository, ConvertsAndChecksWrittenValues) {
         }
         const KvResult got = row.numeric ? r.SetParameter("P", row.number)
                                          : r.SetParameter("P", KvString(row.input));
-        EXPECT_EQ(got, row.expected) << KvParameterTypeName(row.type) << " <- " << row.input
-                                     << row.number;
+        EXPECT_EQ(got, row.expected)
+            << KvParameterTypeName(row.type) << " <- " << row.input << row.number;
         KvString text;
         EXPECT_EQ(r.GetParameter("P", text), 0u);
         EXPECT_EQ(text, row.readBack) << KvParameterTypeName(row.type) << " <- " << row.input;
@@ -323,7 +324,8 @@ TEST(KvParameterRepository, EnumerationEntriesByNameAndValue) {
     ASSERT_EQ(r.AddEnumParameterValue("Communication Mode", "Unicast", 0), 0u);
     ASSERT_EQ(r.AddEnumParameterValue(uint32_t{0}, "Multicast", 1), 0u);
     ASSERT_EQ(r.AddEnumParameterValue("Communication Mode", "GigE Vision", 5), 0u);
-    EXPECT_EQ(r.AddEnumParameterValue("Communication Mode", "Multicast", 7), KvCode::INVALID_ARGUMENT);
+    EXPECT_EQ(r.AddEnumParameterValue("Communication Mode", "Multicast", 7),
+              KvCode::INVALID_ARGUMENT);
     EXPECT_EQ(r.AddEnumParameterValue("Communication Mode", "Again", 5), KvCode::INVALID_ARGUMENT);
     EXPECT_EQ(r.AddEnumParameterValue("Label", "Entry", 1), KvCode::WRONG_TYPE);
 
