@@ -42,9 +42,18 @@ struct BayerRow {
         }
     }
 
+    static void Edges(const T* a, const T* c, const T* b, uint32_t width, T* out) {
+        Site<GreenFirst>(a, c, b, 0, 1, 1, out);
+        const uint32_t last = width - 1;
+        if ((last % 2 == 0) == GreenFirst) {
+            Site<true>(a, c, b, last, last - 1, last - 1, out + N * last);
+        } else {
+            Site<false>(a, c, b, last, last - 1, last - 1, out + N * last);
+        }
+    }
+
     // width >= 2: the caller refuses narrower frames.
     static void Run(const T* a, const T* c, const T* b, uint32_t width, T* out) {
-        Site<GreenFirst>(a, c, b, 0, 1, 1, out);
         const uint32_t last = width - 1;
         uint32_t x = 1;
         for (; x + 1 < last; x += 2) {
@@ -54,29 +63,29 @@ struct BayerRow {
         if (x < last) {
             Site<!GreenFirst>(a, c, b, x, x - 1, x + 1, out + N * x);
         }
-        if ((last % 2 == 0) == GreenFirst) {
-            Site<true>(a, c, b, last, last - 1, last - 1, out + N * last);
-        } else {
-            Site<false>(a, c, b, last, last - 1, last - 1, out + N * last);
-        }
+        Edges(a, c, b, width, out);
     }
 };
 
 template <typename T, int N, int RI, int BI>
 BayerKernels<T> ForPattern(uint32_t pattern) {
-    const BayerRowFn<T> redGreenFirst = &BayerRow<T, N, RI, BI, true, true>::Run;
-    const BayerRowFn<T> redColourFirst = &BayerRow<T, N, RI, BI, true, false>::Run;
-    const BayerRowFn<T> blueGreenFirst = &BayerRow<T, N, RI, BI, false, true>::Run;
-    const BayerRowFn<T> blueColourFirst = &BayerRow<T, N, RI, BI, false, false>::Run;
+    using RedGreenFirst = BayerRow<T, N, RI, BI, true, true>;
+    using RedColourFirst = BayerRow<T, N, RI, BI, true, false>;
+    using BlueGreenFirst = BayerRow<T, N, RI, BI, false, true>;
+    using BlueColourFirst = BayerRow<T, N, RI, BI, false, false>;
     switch (pattern) {
         case KvConversion::BAYER_GRBG:
-            return {redGreenFirst, blueColourFirst};
+            return {RedGreenFirst::Run, BlueColourFirst::Run, RedGreenFirst::Edges,
+                    BlueColourFirst::Edges};
         case KvConversion::BAYER_GBRG:
-            return {blueGreenFirst, redColourFirst};
+            return {BlueGreenFirst::Run, RedColourFirst::Run, BlueGreenFirst::Edges,
+                    RedColourFirst::Edges};
         case KvConversion::BAYER_RGGB:
-            return {redColourFirst, blueGreenFirst};
+            return {RedColourFirst::Run, BlueGreenFirst::Run, RedColourFirst::Edges,
+                    BlueGreenFirst::Edges};
         case KvConversion::BAYER_BGGR:
-            return {blueColourFirst, redGreenFirst};
+            return {BlueColourFirst::Run, RedGreenFirst::Run, BlueColourFirst::Edges,
+                    RedGreenFirst::Edges};
         default:
             return {};
     }

@@ -22,6 +22,9 @@ template <typename T>
 struct BayerKernels {
     BayerRowFn<T> evenRow = nullptr;  // frame rows 0, 2, 4 ...
     BayerRowFn<T> oddRow = nullptr;
+    // The same for the first and last pixel of a row only.
+    BayerRowFn<T> evenEdges = nullptr;
+    BayerRowFn<T> oddEdges = nullptr;
 };
 
 // For a pattern flag of KvConversion and an 8-bit colour destination layout

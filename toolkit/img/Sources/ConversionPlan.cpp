@@ -5,6 +5,7 @@
 
 #include "BayerRows.h"
 #include "KvConversionFlags.h"
+#include "OpenCvPaths.h"
 #include "RowFilter.h"
 
 namespace KvImgDetail {
@@ -277,6 +278,9 @@ std::optional<ConversionPlan> MakePlan(const KvPixelType& s, const KvPixelType& 
 }
 
 void RunPlan(const ConversionPlan& plan, const FrameJob& job) {
+    if (RunWithOpenCv(plan, job)) {
+        return;
+    }
     switch (plan.kind) {
         case ConversionPlan::Kind::Copy:
             RunCopy(plan, job);

@@ -122,7 +122,7 @@ RowFilter::RowFilter(const KvRGBFilter& filter, KvPixelLayout layout)
 
 void RowFilter::Apply(uint8_t* row, uint32_t width) const {
     if (m_Layout == KvPixelLayout::Rgb16) {
-        for (uint32_t x = 0; x < width; ++x) {
+        for (size_t x = 0; x < width; ++x) {
             for (uint32_t c = 0; c < 3; ++c) {
                 uint8_t* p = row + 6 * size_t(x) + 2 * c;
                 const uint64_t v = ((Load16(p) * m_nGain16[c] + 32768) >> 16) + m_nOffset16[c];
@@ -135,7 +135,7 @@ void RowFilter::Apply(uint8_t* row, uint32_t width) const {
     const uint8_t* g = m_Table8[1].data();
     const uint8_t* b = m_Table8[2].data();
     uint8_t* p = row;
-    for (uint32_t x = 0; x < width; ++x, p += m_nStep) {
+    for (size_t x = 0; x < width; ++x, p += m_nStep) {
         p[m_nAt[0]] = r[p[m_nAt[0]]];
         p[m_nAt[1]] = g[p[m_nAt[1]]];
         p[m_nAt[2]] = b[p[m_nAt[2]]];

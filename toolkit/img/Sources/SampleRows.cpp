@@ -91,12 +91,12 @@ void DecodeMono16(const SampleFormat& f, const uint8_t* src, uint32_t width, uin
         case L::Mono16:
             if (f.normalized) {
                 const uint32_t shift = 16 - f.depth;
-                for (uint32_t x = 0; x < width; ++x) {
+                for (size_t x = 0; x < width; ++x) {
                     out[x] = uint16_t(Load16(src + 2 * x) >> shift);
                 }
             } else {
                 const uint16_t mask = Mask(f.depth);
-                for (uint32_t x = 0; x < width; ++x) {
+                for (size_t x = 0; x < width; ++x) {
                     out[x] = Load16(src + 2 * x) & mask;
                 }
             }
@@ -120,13 +120,13 @@ const uint8_t* DecodeMono8(const SampleFormat& f, const uint8_t* src, uint32_t w
             return src;
         case L::Mono16:
             if (f.normalized) {
-                for (uint32_t x = 0; x < width; ++x) {
+                for (size_t x = 0; x < width; ++x) {
                     scratch[x] = uint8_t(Load16(src + 2 * x) >> 8);
                 }
             } else {
                 const uint16_t mask = Mask(f.depth);
                 const uint32_t shift = f.depth - 8;
-                for (uint32_t x = 0; x < width; ++x) {
+                for (size_t x = 0; x < width; ++x) {
                     scratch[x] = uint8_t((Load16(src + 2 * x) & mask) >> shift);
                 }
             }
@@ -170,21 +170,21 @@ const uint8_t* DecodeRgb8(const SampleFormat& f, const uint8_t* src, uint32_t wi
         case L::Rgb8:
             return src;
         case L::Bgr8:
-            for (uint32_t x = 0; x < width; ++x, src += 3, o += 3) {
+            for (size_t x = 0; x < width; ++x, src += 3, o += 3) {
                 o[0] = src[2];
                 o[1] = src[1];
                 o[2] = src[0];
             }
             break;
         case L::Rgba8:
-            for (uint32_t x = 0; x < width; ++x, src += 4, o += 3) {
+            for (size_t x = 0; x < width; ++x, src += 4, o += 3) {
                 o[0] = src[0];
                 o[1] = src[1];
                 o[2] = src[2];
             }
             break;
         case L::Bgra8:
-            for (uint32_t x = 0; x < width; ++x, src += 4, o += 3) {
+            for (size_t x = 0; x < width; ++x, src += 4, o += 3) {
                 o[0] = src[2];
                 o[1] = src[1];
                 o[2] = src[0];
@@ -192,13 +192,13 @@ const uint8_t* DecodeRgb8(const SampleFormat& f, const uint8_t* src, uint32_t wi
             break;
         case L::Rgb16:
             if (f.normalized) {
-                for (uint32_t i = 0; i < 3 * width; ++i) {
+                for (size_t i = 0; i < size_t(3) * width; ++i) {
                     o[i] = uint8_t(Load16(src + 2 * i) >> 8);
                 }
             } else {
                 const uint16_t mask = Mask(f.depth);
                 const uint32_t shift = f.depth - 8;
-                for (uint32_t i = 0; i < 3 * width; ++i) {
+                for (size_t i = 0; i < size_t(3) * width; ++i) {
                     o[i] = uint8_t((Load16(src + 2 * i) & mask) >> shift);
                 }
             }
@@ -212,12 +212,12 @@ const uint8_t* DecodeRgb8(const SampleFormat& f, const uint8_t* src, uint32_t wi
 void DecodeRgb16(const SampleFormat& f, const uint8_t* src, uint32_t width, uint16_t* out) {
     if (f.normalized) {
         const uint32_t shift = 16 - f.depth;
-        for (uint32_t i = 0; i < 3 * width; ++i) {
+        for (size_t i = 0; i < size_t(3) * width; ++i) {
             out[i] = uint16_t(Load16(src + 2 * i) >> shift);
         }
     } else {
         const uint16_t mask = Mask(f.depth);
-        for (uint32_t i = 0; i < 3 * width; ++i) {
+        for (size_t i = 0; i < size_t(3) * width; ++i) {
             out[i] = Load16(src + 2 * i) & mask;
         }
     }
@@ -263,23 +263,23 @@ void DecodeYuvRgb8(const SampleFormat& f, const uint8_t* s, uint32_t width, uint
 void DecodeYuvLuma8(const SampleFormat& f, const uint8_t* s, uint32_t width, uint8_t* out) {
     switch (f.layout) {
         case L::Yuv422:
-            for (uint32_t x = 0; x < width; ++x) {
+            for (size_t x = 0; x < width; ++x) {
                 out[x] = s[2 * x + 1];
             }
             break;
         case L::Yuv422x16:
-            for (uint32_t x = 0; x < width; ++x) {
+            for (size_t x = 0; x < width; ++x) {
                 out[x] = Yuv16To8(f, s + 4 * size_t(x) + 2);
             }
             break;
         case L::Yuv444:
-            for (uint32_t x = 0; x < width; ++x) {
+            for (size_t x = 0; x < width; ++x) {
                 out[x] = s[3 * x + 1];
             }
             break;
         case L::Yuv411: {
             static constexpr uint8_t kLumaAt[4] = {1, 2, 4, 5};
-            for (uint32_t x = 0; x < width; ++x) {
+            for (size_t x = 0; x < width; ++x) {
                 out[x] = s[size_t(x / 4) * 6 + kLumaAt[x & 3]];
             }
             break;
@@ -296,13 +296,13 @@ void WriteGrayTo8(KvPixelLayout dst, const uint8_t* gray, uint32_t width, uint8_
             break;
         case L::Rgb8:
         case L::Bgr8:
-            for (uint32_t x = 0; x < width; ++x, out += 3) {
+            for (size_t x = 0; x < width; ++x, out += 3) {
                 out[0] = out[1] = out[2] = gray[x];
             }
             break;
         case L::Rgba8:
         case L::Bgra8:
-            for (uint32_t x = 0; x < width; ++x, out += 4) {
+            for (size_t x = 0; x < width; ++x, out += 4) {
                 out[0] = out[1] = out[2] = gray[x];
                 out[3] = 255;
             }
@@ -315,7 +315,7 @@ void WriteGrayTo8(KvPixelLayout dst, const uint8_t* gray, uint32_t width, uint8_
 void WriteRgbTo8(KvPixelLayout dst, const uint8_t* rgb, uint32_t width, uint8_t* out) {
     switch (dst) {
         case L::Mono8:
-            for (uint32_t x = 0; x < width; ++x, rgb += 3) {
+            for (size_t x = 0; x < width; ++x, rgb += 3) {
                 out[x] = Luma(rgb[0], rgb[1], rgb[2]);
             }
             break;
@@ -323,14 +323,14 @@ void WriteRgbTo8(KvPixelLayout dst, const uint8_t* rgb, uint32_t width, uint8_t*
             std::memcpy(out, rgb, size_t(width) * 3);
             break;
         case L::Bgr8:
-            for (uint32_t x = 0; x < width; ++x, rgb += 3, out += 3) {
+            for (size_t x = 0; x < width; ++x, rgb += 3, out += 3) {
                 out[0] = rgb[2];
                 out[1] = rgb[1];
                 out[2] = rgb[0];
             }
             break;
         case L::Rgba8:
-            for (uint32_t x = 0; x < width; ++x, rgb += 3, out += 4) {
+            for (size_t x = 0; x < width; ++x, rgb += 3, out += 4) {
                 out[0] = rgb[0];
                 out[1] = rgb[1];
                 out[2] = rgb[2];
@@ -338,7 +338,7 @@ void WriteRgbTo8(KvPixelLayout dst, const uint8_t* rgb, uint32_t width, uint8_t*
             }
             break;
         case L::Bgra8:
-            for (uint32_t x = 0; x < width; ++x, rgb += 3, out += 4) {
+            for (size_t x = 0; x < width; ++x, rgb += 3, out += 4) {
                 out[0] = rgb[2];
                 out[1] = rgb[1];
                 out[2] = rgb[0];
@@ -354,14 +354,14 @@ void WriteGrayTo16(KvPixelLayout dst, const uint16_t* gray, uint32_t width, uint
                    bool top, uint8_t* out) {
     const uint32_t shift = top ? 16 - depth : 0;
     if (dst == L::Rgb16) {
-        for (uint32_t x = 0; x < width; ++x, out += 6) {
+        for (size_t x = 0; x < width; ++x, out += 6) {
             const uint16_t v = uint16_t(gray[x] << shift);
             Store16(out, v);
             Store16(out + 2, v);
             Store16(out + 4, v);
         }
     } else {
-        for (uint32_t x = 0; x < width; ++x) {
+        for (size_t x = 0; x < width; ++x) {
             Store16(out + 2 * x, uint16_t(gray[x] << shift));
         }
     }
@@ -369,7 +369,7 @@ void WriteGrayTo16(KvPixelLayout dst, const uint16_t* gray, uint32_t width, uint
 
 void WriteRgbTo16(const uint16_t* rgb, uint32_t width, uint32_t depth, uint8_t* out) {
     const uint32_t shift = 16 - depth;
-    for (uint32_t i = 0; i < 3 * width; ++i) {
+    for (size_t i = 0; i < size_t(3) * width; ++i) {
         Store16(out + 2 * i, uint16_t(rgb[i] << shift));
     }
 }
