@@ -40,8 +40,8 @@ public:
     // (RGB 24, BGR 24, RGBA/BGR 32, RGB 48). stride 0 means rows without
     // padding. 26 for any other type, 18 for a bad size or stride, 4 when the
     // buffer is smaller than the frame.
-    KvResult ApplyTo(void* buffer, size_t size, uint32_t width, uint32_t height,
-                     uint64_t pixelType, size_t stride = 0) const;
+    KvResult ApplyTo(void* buffer, size_t size, uint32_t width, uint32_t height, uint64_t pixelType,
+                     size_t stride = 0) const;
 
     // The gain in 16.16 fixed point and the offset at `bits` bits, as Apply uses them.
     uint64_t GetFixedGain(Channel channel) const;

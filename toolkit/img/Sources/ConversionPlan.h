@@ -29,10 +29,10 @@ struct ConversionPlan {
     enum class Kind { Copy, Gray, Bayer, Rgb, Yuv };
     Kind kind;
     SampleFormat source;
-    bool interlaced;         // the source's rows come field by field
+    bool interlaced;  // the source's rows come field by field
     KvPixelLayout destination;
-    bool wide;               // 16-bit destination words
-    bool top;                // 16-bit destination samples in the top bits
+    bool wide;  // 16-bit destination words
+    bool top;   // 16-bit destination samples in the top bits
 };
 
 // The plan between two valid types, or none when the pair has no converter.

@@ -2,9 +2,13 @@
 
 #include "ConversionPlan.h"
 
-bool KvPixelTypeFactory::HasPixelType(uint64_t id) { return KvPixelType::FromID(id).IsValid(); }
+bool KvPixelTypeFactory::HasPixelType(uint64_t id) {
+    return KvPixelType::FromID(id).IsValid();
+}
 
-KvPixelType KvPixelTypeFactory::GetPixelType(uint64_t id) { return KvPixelType::FromID(id); }
+KvPixelType KvPixelTypeFactory::GetPixelType(uint64_t id) {
+    return KvPixelType::FromID(id);
+}
 
 bool KvPixelTypeFactory::HasConverter(uint64_t from, uint64_t to) {
     return KvImgDetail::MakePlan(KvPixelType::FromID(from), KvPixelType::FromID(to)).has_value();

@@ -12,7 +12,9 @@ namespace {
 
 using L = KvPixelLayout;
 
-int Channels(L layout) { return (layout == L::Rgba8 || layout == L::Bgra8) ? 4 : 3; }
+int Channels(L layout) {
+    return (layout == L::Rgba8 || layout == L::Bgra8) ? 4 : 3;
+}
 
 // OpenCV names a mosaic by its first two pixels of rows 0 and 1, as we do.
 int BayerCode(uint32_t pattern, L destination) {
@@ -118,9 +120,7 @@ bool Convert(const FrameJob& job, L source, L destination, int code) {
 void RedoBayerBorder(const FrameJob& job, L destination) {
     const BayerKernels<uint8_t> k = SelectBayer8(job.flags & KvConversion::BAYER_MASK, destination);
     const uint32_t h = job.height;
-    auto row = [&](uint32_t y) {
-        return job.source + size_t(y) * job.sourceStride;
-    };
+    auto row = [&](uint32_t y) { return job.source + size_t(y) * job.sourceStride; };
     auto out = [&](uint32_t y) { return job.destination + size_t(y) * job.destinationStride; };
     k.evenRow(row(1), row(0), row(1), job.width, out(0));
     for (uint32_t y = 1; y + 1 < h; ++y) {

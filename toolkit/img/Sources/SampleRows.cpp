@@ -7,7 +7,9 @@ namespace {
 
 using L = KvPixelLayout;
 
-uint16_t Mask(uint32_t depth) { return uint16_t((1u << depth) - 1); }
+uint16_t Mask(uint32_t depth) {
+    return uint16_t((1u << depth) - 1);
+}
 
 // One sample of the camera link's bit stream, for the tail of a row.
 uint16_t BitStreamSample(const uint8_t* src, uint32_t index, uint32_t depth) {
@@ -64,7 +66,9 @@ void DecodePair16(const uint8_t* s, uint32_t width, bool twelve, uint16_t* out) 
     }
 }
 
-uint8_t Clamp8(int v) { return uint8_t(std::clamp(v, 0, 255)); }
+uint8_t Clamp8(int v) {
+    return uint8_t(std::clamp(v, 0, 255));
+}
 
 // Full-range BT.601 in 14-bit fixed point, rounded to nearest.
 inline void YuvToRgb(int y, int u, int v, uint8_t* rgb) {

@@ -25,7 +25,9 @@ inline uint16_t Load16(const uint8_t* p) {
     std::memcpy(&v, p, 2);
     return v;
 }
-inline void Store16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
+inline void Store16(uint8_t* p, uint16_t v) {
+    std::memcpy(p, &v, 2);
+}
 
 // Grayscale and Bayer rows. Decode16 gives each sample at its own depth in
 // the low bits (bits above the depth are masked, so a corrupt frame cannot

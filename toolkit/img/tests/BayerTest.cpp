@@ -10,9 +10,9 @@ namespace {
 // pattern position are met. Expected values worked out by hand with the edge
 // rule (a missing neighbour is mirrored from the inside).
 const Bytes kMosaic = {
-    12, 200, 37, 90,  255,  //
-    64, 5,   180, 33, 71,   //
-    140, 222, 9,  118, 60,  //
+    12,  200, 37,  90,  255,  //
+    64,  5,   180, 33,  71,   //
+    140, 222, 9,   118, 60,   //
 };
 
 struct PatternCase {
@@ -22,21 +22,19 @@ struct PatternCase {
 
 const PatternCase kPatterns[] = {
     {KvConversion::BAYER_GRBG,
-     {200, 12, 64, 200, 15, 122, 145, 37, 180, 90, 90, 126, 90, 255, 71,   //
-      211, 41, 64, 211, 5, 122, 158, 21, 180, 104, 33, 126, 104, 95, 71,   //
-      222, 140, 64, 222, 40, 122, 170, 9, 180, 118, 34, 126, 118, 60, 71}},
+     {200, 12,  64, 200, 15, 122, 145, 37, 180, 90,  90, 126, 90,  255, 71,  //
+      211, 41,  64, 211, 5,  122, 158, 21, 180, 104, 33, 126, 104, 95,  71,  //
+      222, 140, 64, 222, 40, 122, 170, 9,  180, 118, 34, 126, 118, 60,  71}},
     {KvConversion::BAYER_GBRG,
-     {64, 12, 200, 122, 15, 200, 180, 37, 145, 126, 90, 90, 71, 255, 90,   //
-      64, 41, 211, 122, 5, 211, 180, 21, 158, 126, 33, 104, 71, 95, 104,   //
-      64, 140, 222, 122, 40, 222, 180, 9, 170, 126, 34, 118, 71, 60, 118}},
-    {KvConversion::BAYER_RGGB,
-     {12, 132, 5, 25, 200, 5, 37, 163, 19, 146, 90, 33, 255, 81, 33,   //
-      76, 64, 5, 50, 167, 5, 23, 180, 19, 90, 115, 33, 158, 71, 33,    //
-      140, 143, 5, 75, 222, 5, 9, 175, 19, 35, 118, 33, 60, 95, 33}},
-    {KvConversion::BAYER_BGGR,
-     {5, 132, 12, 5, 200, 25, 19, 163, 37, 33, 90, 146, 33, 81, 255,   //
-      5, 64, 76, 5, 167, 50, 19, 180, 23, 33, 115, 90, 33, 71, 158,    //
-      5, 143, 140, 5, 222, 75, 19, 175, 9, 33, 118, 35, 33, 95, 60}},
+     {64, 12,  200, 122, 15, 200, 180, 37, 145, 126, 90, 90,  71, 255, 90,   //
+      64, 41,  211, 122, 5,  211, 180, 21, 158, 126, 33, 104, 71, 95,  104,  //
+      64, 140, 222, 122, 40, 222, 180, 9,  170, 126, 34, 118, 71, 60,  118}},
+    {KvConversion::BAYER_RGGB, {12,  132, 5, 25, 200, 5, 37, 163, 19, 146, 90,  33, 255, 81, 33,  //
+                                76,  64,  5, 50, 167, 5, 23, 180, 19, 90,  115, 33, 158, 71, 33,  //
+                                140, 143, 5, 75, 222, 5, 9,  175, 19, 35,  118, 33, 60,  95, 33}},
+    {KvConversion::BAYER_BGGR, {5, 132, 12,  5, 200, 25, 19, 163, 37, 33, 90,  146, 33, 81, 255,  //
+                                5, 64,  76,  5, 167, 50, 19, 180, 23, 33, 115, 90,  33, 71, 158,  //
+                                5, 143, 140, 5, 222, 75, 19, 175, 9,  33, 118, 35,  33, 95, 60}},
 };
 
 constexpr uint32_t kInterpolate = KvConversion::INTERPOLATE;
@@ -94,7 +92,7 @@ TEST(BayerInterpolation, SixteenBitResultInterpolatesFullRangeSamples) {
     const Bytes mosaic = Words({0x3FF, 0x100, 0x001, 0x000});
     // Full range first (<< 6), then the means: green at R and B sites is
     // (0x4000 + 0x0040 + 0x4000 + 0x0040 + 2) >> 2 = 0x2020.
-    const Bytes expected = Words({0xFFC0, 0x2020, 0x0000, 0xFFC0, 0x4000, 0x0000,   //
+    const Bytes expected = Words({0xFFC0, 0x2020, 0x0000, 0xFFC0, 0x4000, 0x0000,  //
                                   0xFFC0, 0x0040, 0x0000, 0xFFC0, 0x2020, 0x0000});
     EXPECT_EQ(Convert(0x20011, 0x120004, mosaic, 2, 2, KvConversion::BAYER_RGGB | kInterpolate),
               expected);
@@ -118,7 +116,7 @@ TEST(BayerInterpolation, RefusesFlagsOrSizesItCannotInterpolate) {
         uint32_t flags, width, height;
     };
     const Case cases[] = {
-        {kInterpolate, 5, 3},                                                    // no pattern
+        {kInterpolate, 5, 3},                                                        // no pattern
         {kInterpolate | KvConversion::BAYER_RGGB | KvConversion::BAYER_GBRG, 5, 3},  // two
         {kInterpolate | KvConversion::BAYER_RGGB, 1, 3},
         {kInterpolate | KvConversion::BAYER_RGGB, 5, 1},

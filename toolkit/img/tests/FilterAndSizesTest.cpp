@@ -25,7 +25,8 @@ TEST(KvRGBFilter, GainsAndOffsetsApplyWithAConverterOrAlone) {
     EXPECT_EQ(Convert(0x420006, 0x20007, {100, 100, 100, 255, 250, 200}, 2, 1, 0, &filter),
               Bytes({50, 110, 150, 255, 128, 255, 255, 255}));
     EXPECT_EQ(Convert(0x10001, 0x20002, {100}, 1, 1, 0, &filter), Bytes({150, 110, 50}));
-    EXPECT_EQ(Convert(0x20002, 0x10001, rgb, 2, 1, 0, &filter), Convert(0x20002, 0x10001, rgb, 2, 1))
+    EXPECT_EQ(Convert(0x20002, 0x10001, rgb, 2, 1, 0, &filter),
+              Convert(0x20002, 0x10001, rgb, 2, 1))
         << "grey destinations ignore the filter";
 
     Bytes alone = rgb;
@@ -84,10 +85,10 @@ TEST(KvPixelConverter, ChecksSizesAndStridesBeforeTouchingAnything) {
         {"too many rows", 10, 18, 3, 0x80000000u, 0, 0, 4},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(converter->Convert(source.data(), c.sourceSize, destination.data(),
-                                     c.destinationSize, c.width, c.height, 0, nullptr,
-                                     c.sourceStride, c.destinationStride),
-                  c.expected)
+        EXPECT_EQ(
+            converter->Convert(source.data(), c.sourceSize, destination.data(), c.destinationSize,
+                               c.width, c.height, 0, nullptr, c.sourceStride, c.destinationStride),
+            c.expected)
             << c.what;
     }
     EXPECT_EQ(converter->Convert(nullptr, 10, destination.data(), 18, 3, 2), 18u);

@@ -109,17 +109,33 @@ TEST(KvPixelTypeFactory, ConvertersExistForWhatTheProgramsAsk) {
     };
     const Pair pairs[] = {
         // Display and white balance: everything to RGB 24; saving: 32-bit BGR and grey.
-        {0x10001, 0x20002, true},   {0x420012, 0x20002, true}, {0x440006, 0x20002, true},
-        {0x42000C, 0x20002, true},  {0x240002, 0x20002, true}, {0x410009, 0x20007, true},
-        {0x20010, 0x20007, true},   {0x410003, 0x10001, true}, {0x40001, 0x10001, true},
+        {0x10001, 0x20002, true},
+        {0x420012, 0x20002, true},
+        {0x440006, 0x20002, true},
+        {0x42000C, 0x20002, true},
+        {0x240002, 0x20002, true},
+        {0x410009, 0x20007, true},
+        {0x20010, 0x20007, true},
+        {0x410003, 0x10001, true},
+        {0x40001, 0x10001, true},
         {0x420002, 0x10001, true},
         // Deep frames to RGB 48 for TIFF; packed grayscale to its 16-bit form.
-        {0x120012, 0x120004, true}, {0x410002, 0x120004, true}, {0x420008, 0x120004, true},
-        {0x410003, 0x10003, true},  {0x410009, 0x10003, true}, {0x410003, 0x110003, true},
-        {0x420011, 0x20011, true},  {0x210002, 0x10002, true}, {0x20002, 0x20002, true},
+        {0x120012, 0x120004, true},
+        {0x410002, 0x120004, true},
+        {0x420008, 0x120004, true},
+        {0x410003, 0x10003, true},
+        {0x410009, 0x10003, true},
+        {0x410003, 0x110003, true},
+        {0x420011, 0x20011, true},
+        {0x210002, 0x10002, true},
+        {0x20002, 0x20002, true},
         // No such conversion.
-        {0x20002, 0x20010, false},  {0x40002, 0x120004, false}, {0x10001, 0x120004, false},
-        {0x410003, 0x10002, false}, {0x420011, 0x10002, false}, {0x10001, 0x210001, false},
+        {0x20002, 0x20010, false},
+        {0x40002, 0x120004, false},
+        {0x10001, 0x120004, false},
+        {0x410003, 0x10002, false},
+        {0x420011, 0x10002, false},
+        {0x10001, 0x210001, false},
         {0x10002, 0x410002, false},
     };
     for (const Pair& p : pairs) {

@@ -13,7 +13,9 @@ struct PackedCase {
 
 // Odd widths, so the lone last sample of a row is read too.
 const PackedCase kPacked[] = {
-    {"camera link 10-bit stream", 0x410002, {0xFF, 0x07, 0xA0, 0x6A, 0x55, 0xF0, 0x00},
+    {"camera link 10-bit stream",
+     0x410002,
+     {0xFF, 0x07, 0xA0, 0x6A, 0x55, 0xF0, 0x00},
      {0x3FF, 0x001, 0x2AA, 0x155, 0x0F0}},
     {"camera link 12-bit stream", 0x410003, {0xBC, 0x3A, 0x12, 0xED, 0x0F}, {0xABC, 0x123, 0xFED}},
     {"Mono10Packed", 0x410008, {0xFF, 0x13, 0x00, 0xAA, 0x02}, {0x3FF, 0x001, 0x2AA}},
@@ -67,7 +69,11 @@ TEST(ColourPackings, ReorderAndReduce) {
     };
     const Case cases[] = {
         {"BGR to RGB", 0x420006, 0x20002, {1, 2, 3, 4, 5, 6}, {3, 2, 1, 6, 5, 4}},
-        {"RGBA to BGR 32", 0x420003, 0x20007, {1, 2, 3, 9, 4, 5, 6, 9}, {3, 2, 1, 255, 6, 5, 4, 255}},
+        {"RGBA to BGR 32",
+         0x420003,
+         0x20007,
+         {1, 2, 3, 9, 4, 5, 6, 9},
+         {3, 2, 1, 255, 6, 5, 4, 255}},
         {"BGRA to RGB", 0x420007, 0x20002, {1, 2, 3, 9, 4, 5, 6, 9}, {3, 2, 1, 6, 5, 4}},
         {"RGB packed to RGB", 0x420002, 0x20002, {1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6}},
         {"RGB 12 to RGB", 0x42000C, 0x20002, Words({0xFFF, 0x123, 0xF010}), {0xFF, 0x12, 0x01}},
@@ -75,13 +81,16 @@ TEST(ColourPackings, ReorderAndReduce) {
          Words({0xFFC0, 0x0040, 0x8000})},
         {"RGB 48 to RGB", 0x120004, 0x20002, Words({0xFFFF, 0x12FF, 0x00FF}), {0xFF, 0x12, 0x00}},
         // Luma (0.299, 0.587, 0.114), rounded: white, pure red, pure green, pure blue.
-        {"RGB to grey", 0x20002, 0x10001, {255, 255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 255},
+        {"RGB to grey",
+         0x20002,
+         0x10001,
+         {255, 255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 255},
          {255, 76, 150, 29}},
         {"grey to BGR 32", 0x10001, 0x20007, {7, 200}, {7, 7, 7, 255, 200, 200, 200, 255}},
     };
     for (const Case& c : cases) {
-        const uint32_t width = uint32_t(c.expected.size() /
-                                        KvPixelTypeFactory::GetPixelType(c.to).GetBytesPerPixel());
+        const uint32_t width =
+            uint32_t(c.expected.size() / KvPixelTypeFactory::GetPixelType(c.to).GetBytesPerPixel());
         EXPECT_EQ(Convert(c.from, c.to, c.source, width, 1), c.expected) << c.what;
     }
 }
@@ -97,14 +106,26 @@ TEST(YuvConversion, FullRangeBt601ForEveryPacking) {
         Bytes rgb;
     };
     const Case cases[] = {
-        {"4:2:2, odd width", 0x40001, 3, {90, 100, 200, 250, 128, 7, 128, 0},
+        {"4:2:2, odd width",
+         0x40001,
+         3,
+         {90, 100, 200, 250, 128, 7, 128, 0},
          {201, 62, 33, 255, 212, 183, 7, 7, 7}},
         {"4:4:4", 0x440003, 2, {90, 100, 200, 128, 7, 128}, {201, 62, 33, 7, 7, 7}},
-        {"4:1:1, width 5", 0x440006, 5, {90, 100, 250, 200, 100, 100, 128, 7, 0, 128, 0, 0},
+        {"4:1:1, width 5",
+         0x440006,
+         5,
+         {90, 100, 250, 200, 100, 100, 128, 7, 0, 128, 0, 0},
          {201, 62, 33, 255, 212, 183, 201, 62, 33, 201, 62, 33, 7, 7, 7}},
-        {"10-bit 4:2:2", 0x40002, 2, Words({90 << 2, 100 << 2 | 3, 200 << 2, 250 << 2}),
+        {"10-bit 4:2:2",
+         0x40002,
+         2,
+         Words({90 << 2, 100 << 2 | 3, 200 << 2, 250 << 2}),
          {201, 62, 33, 255, 212, 183}},
-        {"10-bit 4:2:2 normalized", 0x140002, 2, Words({90 << 8, 100 << 8, 200 << 8, 250 << 8}),
+        {"10-bit 4:2:2 normalized",
+         0x140002,
+         2,
+         Words({90 << 8, 100 << 8, 200 << 8, 250 << 8}),
          {201, 62, 33, 255, 212, 183}},
     };
     for (const Case& c : cases) {
