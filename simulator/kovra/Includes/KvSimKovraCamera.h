@@ -5,6 +5,7 @@
 // Advance, so pacing, temperature drift and the reset delay can be tested
 // without sleeping. One thread at a time may use an object.
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -65,6 +66,13 @@ public:
     // Power off and on: boots the boot set at once, without a boot message.
     void PowerCycle();
 
+    // The camera's trigger inputs, driven by the carrier's I/O block (its
+    // look-up table routes device signals to them). A trigger on the chosen
+    // input, at the chosen edge for the external one and the rising edge for
+    // the camera-control line, starts "std" frames.
+    void SetTriggerInput(KovraTriggerSource input, bool bLevel);
+    int64_t TriggeredFrames() const { return m_nTriggeredFrames; }
+
     void SetTemperature(double degrees);
     void SetTargetTemperature(std::optional<double> degrees, double perSecond);
 
@@ -111,14 +119,17 @@ private:
     int64_t m_nNowNs = 0;
     int64_t m_nBootDoneNs = 0;
 
-    std::string m_sTyped;          // the line being typed
+    std::string m_sTyped;  // the line being typed
     bool m_bTypedTooLong = false;
     std::deque<Line> m_Lines;  // complete lines waiting for the processor
     std::optional<Processing> m_Processing;
 
-    std::deque<uint8_t> m_Transmit;   // queued in the UART, not yet on the line
-    int64_t m_nByteDoneNs = 0;        // when the first queued byte has been sent
-    std::deque<uint8_t> m_Sent;       // sent, waiting for the reader
+    std::deque<uint8_t> m_Transmit;  // queued in the UART, not yet on the line
+    int64_t m_nByteDoneNs = 0;       // when the first queued byte has been sent
+    std::deque<uint8_t> m_Sent;      // sent, waiting for the reader
+
+    std::array<bool, 3> m_bTriggerLevel{};  // per KovraTriggerSource
+    int64_t m_nTriggeredFrames = 0;
 
     std::mt19937 m_Noise;
 };

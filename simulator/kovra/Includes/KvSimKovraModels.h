@@ -18,17 +18,17 @@ struct KovraModelInfo {
     std::string_view m_sDesignation;  // "Q1": what the host looks for in the camera's name
     int m_nWidth = 0;                 // sensor size in pixels
     int m_nHeight = 0;
-    int m_nMaxTaps = 1;               // 2 for the models that can read out in two taps
-    KovraRange m_ShutterTime;         // microseconds; also the strobe position range
-    KovraRange m_LongIntegrationTime; // milliseconds
-    KovraRange m_PreExposureStandard; // first-frame exposure, standard trigger mode
-    KovraRange m_PreExposureDouble;   // first-frame exposure, double trigger mode
-    KovraRange m_Gain;                // analog gain of each tap
-    bool m_bIsSonySensor = false;     // sensor family; decides the Bayer phase of the host
-    bool m_bHasFlatField = false;     // flat-field correction ("sfc") exists
-    bool m_bLutExcludesFlatField = false; // loading a user table and flat field exclude each other
-    bool m_bHasFrameTime = false;     // programmable frame time ("sft") exists
-    double m_dFullFrameRate = 0;      // free-running frames per second at full frame, all taps
+    int m_nMaxTaps = 1;                    // 2 for the models that can read out in two taps
+    KovraRange m_ShutterTime;              // microseconds; also the strobe position range
+    KovraRange m_LongIntegrationTime;      // milliseconds
+    KovraRange m_PreExposureStandard;      // first-frame exposure, standard trigger mode
+    KovraRange m_PreExposureDouble;        // first-frame exposure, double trigger mode
+    KovraRange m_Gain;                     // analog gain of each tap
+    bool m_bIsSonySensor = false;          // sensor family; decides the Bayer phase of the host
+    bool m_bHasFlatField = false;          // flat-field correction ("sfc") exists
+    bool m_bLutExcludesFlatField = false;  // loading a user table and flat field exclude each other
+    bool m_bHasFrameTime = false;          // programmable frame time ("sft") exists
+    double m_dFullFrameRate = 0;           // free-running frames per second at full frame, all taps
 };
 
 // The family's ranges that no model narrows.

@@ -19,17 +19,17 @@ struct KovraSettings {
     int64_t m_nWindowLeft = 1;  // 1-based first and last column
     int64_t m_nWindowRight = 0;
     KovraVerticalMode m_eVerticalMode = KovraVerticalMode::Normal;
-    int64_t m_nWindowTop = 1;   // 1-based first and last line
+    int64_t m_nWindowTop = 1;  // 1-based first and last line
     int64_t m_nWindowBottom = 0;
 
     bool m_bShutterOn = false;
-    int64_t m_nShutterTime = 0;          // microseconds
+    int64_t m_nShutterTime = 0;  // microseconds
     bool m_bLongIntegrationOn = false;
     int64_t m_nLongIntegrationTime = 0;  // milliseconds
     bool m_bStrobeOn = false;
-    int64_t m_nStrobePosition = 0;       // microseconds
+    int64_t m_nStrobePosition = 0;  // microseconds
 
-    int64_t m_nTriggerDuration = 1;      // frames captured after a trigger
+    int64_t m_nTriggerDuration = 1;  // frames captured after a trigger
     int64_t m_nPreExposureStandard = 10;
     int64_t m_nPreExposureDouble = 10;
     KovraTriggerSource m_eTriggerSource = KovraTriggerSource::Off;
@@ -37,27 +37,27 @@ struct KovraSettings {
     bool m_bTriggerRisingEdge = true;
     bool m_bPulseWidthControl = false;
 
-    int m_nUserLut = 0;                  // 0 off, 1 or 2
+    int m_nUserLut = 0;  // 0 off, 1 or 2
     bool m_bFlatField = false;
     std::array<int64_t, 2> m_nOffset{16, 16};  // per tap
     std::array<double, 2> m_dGain{6.0, 6.0};   // per tap
 
     bool m_bDualTap = false;
-    int m_nBitDepth = 8;                 // 8, 10 or 12
+    int m_nBitDepth = 8;  // 8, 10 or 12
     bool m_bNoiseCorrection = false;
     bool m_bDefectCorrection = false;
-    int m_nTestMode = 0;                 // 0 off, 1 to 3 test pattern
+    int m_nTestMode = 0;  // 0 off, 1 to 3 test pattern
     bool m_bImageReversal = false;
     bool m_bNegativeImage = false;
     bool m_bAutoIrisOn = false;
     int64_t m_nAutoIrisLevel = 1;
 
     bool m_bFrameRateControl = false;
-    int64_t m_nFrameRate = 30;           // frames per second
-    int64_t m_nFrameTime = 33330;        // microseconds
+    int64_t m_nFrameRate = 30;     // frames per second
+    int64_t m_nFrameTime = 33330;  // microseconds
 
     bool m_bTemperatureAlarm = false;
-    int64_t m_nAlarmSet = 80;            // degrees Celsius
+    int64_t m_nAlarmSet = 80;  // degrees Celsius
     int64_t m_nAlarmClear = 75;
 };
 
@@ -72,9 +72,9 @@ struct KovraImageGeometry {
 };
 
 enum class KovraPhase {
-    Running,         // answering the console
-    ConfirmReset,    // "rc" asked its question; the next line answers it
-    Booting,         // reset in progress: deaf and silent until the boot ends
+    Running,       // answering the console
+    ConfirmReset,  // "rc" asked its question; the next line answers it
+    Booting,       // reset in progress: deaf and silent until the boot ends
 };
 
 // Everything the camera knows about itself.
@@ -84,7 +84,7 @@ struct KovraCameraState {
     KovraBootSet m_eBootSet = KovraBootSet::Factory;  // kept in flash
     bool m_bEcho = true;
     KovraPhase m_ePhase = KovraPhase::Running;
-    double m_dTemperature = 0;            // degrees Celsius
+    double m_dTemperature = 0;  // degrees Celsius
     bool m_bWarningActive = false;
 };
 

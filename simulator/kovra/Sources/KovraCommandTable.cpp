@@ -10,36 +10,82 @@ namespace {
 using Ctx = KovraCommandContext;
 using Args = KovraArgs;
 
-KovraReply Ok() { return KovraReply{{"OK"}, false}; }
+KovraReply Ok() {
+    return KovraReply{{"OK"}, false};
+}
 
-KovraSettings& Working(Ctx& c) { return c.m_State.m_Working; }
+KovraSettings& Working(Ctx& c) {
+    return c.m_State.m_Working;
+}
 
 // Ranges that depend on the model.
-KovraRange LeftRange(const KovraModelInfo& m) { return {1, double(m.m_nWidth - 1)}; }
-KovraRange RightRange(const KovraModelInfo& m) { return {2, double(m.m_nWidth)}; }
-KovraRange LineRange(const KovraModelInfo& m) { return {1, double(m.m_nHeight)}; }
-KovraRange ShutterRange(const KovraModelInfo& m) { return m.m_ShutterTime; }
-KovraRange LongIntegrationRange(const KovraModelInfo& m) { return m.m_LongIntegrationTime; }
-KovraRange PreStandardRange(const KovraModelInfo& m) { return m.m_PreExposureStandard; }
-KovraRange PreDoubleRange(const KovraModelInfo& m) { return m.m_PreExposureDouble; }
-KovraRange GainRange(const KovraModelInfo& m) { return m.m_Gain; }
+KovraRange LeftRange(const KovraModelInfo& m) {
+    return {1, double(m.m_nWidth - 1)};
+}
+KovraRange RightRange(const KovraModelInfo& m) {
+    return {2, double(m.m_nWidth)};
+}
+KovraRange LineRange(const KovraModelInfo& m) {
+    return {1, double(m.m_nHeight)};
+}
+KovraRange ShutterRange(const KovraModelInfo& m) {
+    return m.m_ShutterTime;
+}
+KovraRange LongIntegrationRange(const KovraModelInfo& m) {
+    return m.m_LongIntegrationTime;
+}
+KovraRange PreStandardRange(const KovraModelInfo& m) {
+    return m.m_PreExposureStandard;
+}
+KovraRange PreDoubleRange(const KovraModelInfo& m) {
+    return m.m_PreExposureDouble;
+}
+KovraRange GainRange(const KovraModelInfo& m) {
+    return m.m_Gain;
+}
 // Tap 0 addresses every tap at once.
-KovraRange TapRange(const KovraModelInfo& m) { return {0, double(m.m_nMaxTaps)}; }
-KovraRange TriggerDurationRange(const KovraModelInfo&) { return KovraFamily::TRIGGER_DURATION; }
-KovraRange OffsetRange(const KovraModelInfo&) { return KovraFamily::OFFSET; }
-KovraRange IrisRange(const KovraModelInfo&) { return KovraFamily::AUTO_IRIS_LEVEL; }
-KovraRange FrameRateRange(const KovraModelInfo&) { return KovraFamily::FRAME_RATE; }
-KovraRange FrameTimeRange(const KovraModelInfo&) { return KovraFamily::FRAME_TIME; }
-KovraRange ThresholdRange(const KovraModelInfo&) { return KovraFamily::TEMPERATURE_THRESHOLD; }
-KovraRange PatternRange(const KovraModelInfo&) { return KovraFamily::TEST_PATTERN; }
-KovraRange LutRange(const KovraModelInfo&) { return KovraFamily::USER_LUT; }
-KovraRange UserSetRange(const KovraModelInfo&) { return KovraFamily::USER_SET; }
+KovraRange TapRange(const KovraModelInfo& m) {
+    return {0, double(m.m_nMaxTaps)};
+}
+KovraRange TriggerDurationRange(const KovraModelInfo&) {
+    return KovraFamily::TRIGGER_DURATION;
+}
+KovraRange OffsetRange(const KovraModelInfo&) {
+    return KovraFamily::OFFSET;
+}
+KovraRange IrisRange(const KovraModelInfo&) {
+    return KovraFamily::AUTO_IRIS_LEVEL;
+}
+KovraRange FrameRateRange(const KovraModelInfo&) {
+    return KovraFamily::FRAME_RATE;
+}
+KovraRange FrameTimeRange(const KovraModelInfo&) {
+    return KovraFamily::FRAME_TIME;
+}
+KovraRange ThresholdRange(const KovraModelInfo&) {
+    return KovraFamily::TEMPERATURE_THRESHOLD;
+}
+KovraRange PatternRange(const KovraModelInfo&) {
+    return KovraFamily::TEST_PATTERN;
+}
+KovraRange LutRange(const KovraModelInfo&) {
+    return KovraFamily::USER_LUT;
+}
+KovraRange UserSetRange(const KovraModelInfo&) {
+    return KovraFamily::USER_SET;
+}
 
-bool HasFlatField(const KovraModelInfo& m) { return m.m_bHasFlatField; }
-bool HasFrameTime(const KovraModelInfo& m) { return m.m_bHasFrameTime; }
+bool HasFlatField(const KovraModelInfo& m) {
+    return m.m_bHasFlatField;
+}
+bool HasFrameTime(const KovraModelInfo& m) {
+    return m.m_bHasFrameTime;
+}
 
 // Frame time that a frame rate gives, in the 10 us steps of the camera's timer.
-int64_t FrameTimeOfRate(int64_t rate) { return 100000 / rate * 10; }
+int64_t FrameTimeOfRate(int64_t rate) {
+    return 100000 / rate * 10;
+}
 
 int64_t RateOfFrameTime(int64_t frameTime) {
     const auto rate = static_cast<int64_t>(std::llround(1e6 / double(frameTime)));
@@ -330,7 +376,9 @@ const KovraCommand COMMANDS[] = {
 
 }  // namespace
 
-std::span<const KovraCommand> KovraCommands() { return COMMANDS; }
+std::span<const KovraCommand> KovraCommands() {
+    return COMMANDS;
+}
 
 const KovraCommand* FindKovraCommand(std::string_view mnemonic) {
     for (const KovraCommand& command : COMMANDS) {
@@ -359,4 +407,6 @@ KovraArgSpec KovraArgSpecFor(const KovraCommand& command, const KovraModelInfo& 
     return spec;
 }
 
-KovraReply KovraErrorReply(std::string_view text) { return KovraReply{{std::string(text)}, false}; }
+KovraReply KovraErrorReply(std::string_view text) {
+    return KovraReply{{std::string(text)}, false};
+}

@@ -30,19 +30,19 @@ using KovraSupportFn = bool (*)(const KovraModelInfo&);
 struct KovraCommand {
     std::string_view m_sMnemonic;
     KovraArgKind m_eArg = KovraArgKind::None;
-    std::string_view m_sWords;   // choices of a Word or Trigger argument
-    std::string_view m_sWords2;  // second choices of a Trigger argument
-    KovraRangeFn m_fnRange = nullptr;   // value range
-    KovraRangeFn m_fnRange2 = nullptr;  // second value or tap range
+    std::string_view m_sWords;               // choices of a Word or Trigger argument
+    std::string_view m_sWords2;              // second choices of a Trigger argument
+    KovraRangeFn m_fnRange = nullptr;        // value range
+    KovraRangeFn m_fnRange2 = nullptr;       // second value or tap range
     KovraSupportFn m_fnSupported = nullptr;  // nullptr: every model
     KovraReply (*m_fnRun)(KovraCommandContext&, const KovraArgs&) = nullptr;
-    int m_nLatencyMs = 2;     // from the carriage return to the first byte of the answer
-    int m_nLatencyOnMs = 0;   // when not 0: the latency of the "on" form
+    int m_nLatencyMs = 2;        // from the carriage return to the first byte of the answer
+    int m_nLatencyOnMs = 0;      // when not 0: the latency of the "on" form
     std::string_view m_sSyntax;  // shown by "h"
 };
 
 struct KovraSettingLine {
-    std::string_view m_sKey;  // "st", "ao 1": the gws key, and "g" + key queries it
+    std::string_view m_sKey;           // "st", "ao 1": the gws key, and "g" + key queries it
     bool m_bInWorkingSettings = true;  // listed by "gws"
     KovraSupportFn m_fnSupported = nullptr;
     std::string (*m_fnValue)(const KovraCommandContext&) = nullptr;

@@ -16,7 +16,8 @@ inline constexpr int DEFECTIVE_PIXELS = 8;
 
 std::vector<std::string> KovraManufacturerData(const KovraCommandContext& context);
 std::vector<std::string> KovraDefectivePixelsMap(const KovraCommandContext& context);
-KovraReply KovraHelp(const KovraCommandContext& context, const std::vector<std::string_view>& words);
+KovraReply KovraHelp(const KovraCommandContext& context,
+                     const std::vector<std::string_view>& words);
 
 // The serial number a camera of this model has when none is given.
 std::string KovraDefaultSerialNumber(const KovraModelInfo& model);

@@ -27,19 +27,19 @@ struct KovraArgSpec {
     KovraArgKind m_eKind = KovraArgKind::None;
     KovraRange m_Range;
     KovraRange m_Range2;
-    std::string_view m_sWords;   // space-separated choices
+    std::string_view m_sWords;  // space-separated choices
     std::string_view m_sWords2;
 };
 
 struct KovraArgs {
-    bool m_bOn = false;    // OnOff
-    bool m_bOff = false;   // OffOrInt, Trigger
+    bool m_bOn = false;   // OnOff
+    bool m_bOff = false;  // OffOrInt, Trigger
     int64_t m_nValue = 0;
     int64_t m_nValue2 = 0;
     double m_dValue = 0;
     int m_nTap = 0;
-    int m_nChoice = 0;     // index among the words
-    int m_nChoice2 = 0;    // index among the second words
+    int m_nChoice = 0;                      // index among the words
+    int m_nChoice2 = 0;                     // index among the second words
     std::vector<std::string_view> m_Words;  // Rest
 };
 

@@ -7,11 +7,19 @@ namespace {
 
 using Ctx = KovraCommandContext;
 
-const KovraSettings& Working(const Ctx& c) { return c.m_State.m_Working; }
+const KovraSettings& Working(const Ctx& c) {
+    return c.m_State.m_Working;
+}
 
-std::string OnOff(bool on) { return on ? "on" : "off"; }
-std::string Number(int64_t value) { return std::to_string(value); }
-std::string OffOr(bool on, int64_t value) { return on ? Number(value) : "off"; }
+std::string OnOff(bool on) {
+    return on ? "on" : "off";
+}
+std::string Number(int64_t value) {
+    return std::to_string(value);
+}
+std::string OffOr(bool on, int64_t value) {
+    return on ? Number(value) : "off";
+}
 
 std::string Fixed(double value, int decimals) {
     char text[64];
@@ -19,9 +27,15 @@ std::string Fixed(double value, int decimals) {
     return text;
 }
 
-bool HasFlatField(const KovraModelInfo& m) { return m.m_bHasFlatField; }
-bool HasFrameTime(const KovraModelInfo& m) { return m.m_bHasFrameTime; }
-bool HasSecondTap(const KovraModelInfo& m) { return m.m_nMaxTaps > 1; }
+bool HasFlatField(const KovraModelInfo& m) {
+    return m.m_bHasFlatField;
+}
+bool HasFrameTime(const KovraModelInfo& m) {
+    return m.m_bHasFrameTime;
+}
+bool HasSecondTap(const KovraModelInfo& m) {
+    return m.m_nMaxTaps > 1;
+}
 
 std::string TriggerText(const KovraSettings& s) {
     if (s.m_eTriggerSource == KovraTriggerSource::Off) {
@@ -97,7 +111,9 @@ const KovraSettingLine LINES[] = {
 
 }  // namespace
 
-std::span<const KovraSettingLine> KovraSettingLines() { return LINES; }
+std::span<const KovraSettingLine> KovraSettingLines() {
+    return LINES;
+}
 
 const KovraSettingLine* FindKovraSettingLine(std::string_view key) {
     for (const KovraSettingLine& line : LINES) {

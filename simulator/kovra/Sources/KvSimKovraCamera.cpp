@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr size_t MAX_LINE = 255;        // the camera's line buffer
-constexpr size_t MAX_WAITING_LINES = 32; // lines typed ahead of the processor
+constexpr size_t MAX_LINE = 255;          // the camera's line buffer
+constexpr size_t MAX_WAITING_LINES = 32;  // lines typed ahead of the processor
 constexpr int64_t NS_PER_MS = 1000000;
 // Drift is followed in steps no longer than this, so that a warning lands
 // within a few characters of where the threshold was crossed.
@@ -31,7 +31,9 @@ std::string Frame(const std::vector<std::string>& lines) {
     return text;
 }
 
-std::string Frame(std::string_view line) { return Frame(std::vector<std::string>{std::string(line)}); }
+std::string Frame(std::string_view line) {
+    return Frame(std::vector<std::string>{std::string(line)});
+}
 
 std::string_view Trim(std::string_view text) {
     const size_t start = text.find_first_not_of(" \t");
@@ -326,6 +328,24 @@ void KvSimKovraCamera::StepTo(int64_t targetNs) {
         }
         CheckTemperatureAlarm();
     } while (m_nNowNs < targetNs);
+}
+
+void KvSimKovraCamera::SetTriggerInput(KovraTriggerSource input, bool bLevel) {
+    if (input == KovraTriggerSource::Off) {
+        return;
+    }
+    bool& level = m_bTriggerLevel[size_t(input)];
+    const bool rose = bLevel && !level;
+    const bool fell = !bLevel && level;
+    level = bLevel;
+    const KovraSettings& s = m_State.m_Working;
+    if (m_State.m_ePhase == KovraPhase::Booting || s.m_eTriggerSource != input) {
+        return;
+    }
+    const bool rising = input == KovraTriggerSource::CC || s.m_bTriggerRisingEdge;
+    if (rising ? rose : fell) {
+        m_nTriggeredFrames += s.m_nTriggerDuration;
+    }
 }
 
 void KvSimKovraCamera::SetTemperature(double degrees) {

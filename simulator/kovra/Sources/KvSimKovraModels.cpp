@@ -35,7 +35,9 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::span<const KovraModelInfo> KovraModels() { return MODELS; }
+std::span<const KovraModelInfo> KovraModels() {
+    return MODELS;
+}
 
 const KovraModelInfo* FindKovraModel(std::string_view name) {
     for (const KovraModelInfo& model : MODELS) {

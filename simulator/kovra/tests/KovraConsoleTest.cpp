@@ -11,7 +11,9 @@ using namespace kovra_test;
 
 namespace {
 
-const KovraModelInfo& Q1() { return *FindKovraModel("VKR-Q1"); }
+const KovraModelInfo& Q1() {
+    return *FindKovraModel("VKR-Q1");
+}
 
 TEST(KovraConsole, EchoFramesAndLineEditing) {
     struct Case {
@@ -84,7 +86,7 @@ TEST(KovraConsole, AnswersStartBeforeTheHostStopsListening) {
     };
     const Case cases[] = {{"gws", 0},   {"gmn", 0},     {"sst 1000", 0}, {"sfc off", 0},
                           {"gct", 0},   {"slt 1", 500}, {"sfc on", 500}, {"dpm", 500},
-                          {"lff", 300}, {"lfu 1", 300}, {"stu 2", 300}, {"rc", 10}};
+                          {"lff", 300}, {"lfu 1", 300}, {"stu 2", 300},  {"rc", 10}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.m_szCommand);
         KvSimKovraCamera camera(*FindKovraModel("VKR-T1"), Unpaced());
@@ -180,6 +182,26 @@ TEST(KovraConsole, ResetQuestionAnsweredOtherwiseCancels) {
     EXPECT_NE(reply.find("Reset cancelled"), std::string::npos);
     EXPECT_EQ(camera.State().m_ePhase, KovraPhase::Running);
     EXPECT_FALSE(camera.Settings().m_bShutterOn);  // the line answered the question only
+}
+
+TEST(KovraConsole, TriggerInputsFollowSourceEdgeAndDuration) {
+    KvSimKovraCamera camera(Q1(), Unpaced());
+    auto pulse = [&](KovraTriggerSource input) {
+        camera.SetTriggerInput(input, true);
+        camera.SetTriggerInput(input, false);
+    };
+    pulse(KovraTriggerSource::External);  // triggering is off
+    EXPECT_EQ(camera.TriggeredFrames(), 0);
+    Exchange(camera, "std 3");
+    Exchange(camera, "str et s");
+    pulse(KovraTriggerSource::CC);  // not the chosen input
+    camera.SetTriggerInput(KovraTriggerSource::External, true);
+    EXPECT_EQ(camera.TriggeredFrames(), 3);
+    Exchange(camera, "str_e f");
+    camera.SetTriggerInput(KovraTriggerSource::External, true);  // no edge: already high
+    EXPECT_EQ(camera.TriggeredFrames(), 3);
+    camera.SetTriggerInput(KovraTriggerSource::External, false);
+    EXPECT_EQ(camera.TriggeredFrames(), 6);
 }
 
 TEST(KovraConsole, LineNoiseIsRepeatableForASeed) {

@@ -11,7 +11,9 @@ using namespace kovra_test;
 
 namespace {
 
-std::string UpToLineEnd(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+std::string UpToLineEnd(const std::string& text) {
+    return text.substr(0, text.find_first_of("\r\n"));
+}
 
 TEST(KovraHostParsing, EveryModelIsIdentifiedAndItsColourRecognised) {
     for (const KovraModelInfo& model : KovraModels()) {
@@ -118,10 +120,10 @@ struct ReadBack {
 TEST(KovraHostParsing, WorkingSettingsReadBackWithEveryKey) {
     KvSimKovraCamera camera(*FindKovraModel("VKR-T1"), Unpaced());
     for (const char* command :
-         {"shm w", "shw 11 2000", "svm w", "svw 3 1500", "sst 1234", "ssp 777", "std 9",
-          "spe 100", "sde 200", "slt 2", "sao 1 20", "sao 2 30", "sag 1 7.25", "sag 2 8.5",
-          "sdm off", "sbd 12", "snc on", "stm 3", "sir on", "str cc f", "sni on", "sai 44",
-          "sfr 30", "sci on", "sbf u1", "sta on", "stt 90 85"}) {
+         {"shm w",   "shw 11 2000", "svm w",  "svw 3 1500", "sst 1234", "ssp 777",    "std 9",
+          "spe 100", "sde 200",     "slt 2",  "sao 1 20",   "sao 2 30", "sag 1 7.25", "sag 2 8.5",
+          "sdm off", "sbd 12",      "snc on", "stm 3",      "sir on",   "str cc f",   "sni on",
+          "sai 44",  "sfr 30",      "sci on", "sbf u1",     "sta on",   "stt 90 85"}) {
         ASSERT_EQ(Exchange(camera, command).find("Error"), std::string::npos) << command;
     }
     camera.SetTemperature(41.5);
@@ -155,8 +157,10 @@ TEST(KovraHostParsing, WorkingSettingsReadBackWithEveryKey) {
         EXPECT_NE(r.Value("tm").value_or("").find('3'), std::string::npos);
         EXPECT_TRUE(r.Flag("ir"));
         const std::string trigger = r.Value("tr").value_or("");
-        EXPECT_TRUE(trigger.find("et") == std::string::npos && trigger.find("cc") != std::string::npos);
-        EXPECT_TRUE(trigger.find('s') == std::string::npos && trigger.find('f') != std::string::npos);
+        EXPECT_TRUE(trigger.find("et") == std::string::npos &&
+                    trigger.find("cc") != std::string::npos);
+        EXPECT_TRUE(trigger.find('s') == std::string::npos &&
+                    trigger.find('f') != std::string::npos);
         EXPECT_TRUE(r.Flag("ni"));
         EXPECT_EQ(r.Integer("ai"), 44);
         EXPECT_EQ(r.Integer("fr"), 30);
@@ -177,10 +181,10 @@ TEST(KovraHostParsing, WorkingSettingsReadBackWithEveryKey) {
 }
 
 TEST(KovraHostParsing, WorkingSettingsListOnlyWhatTheModelHas) {
-    const std::vector<std::string> common = {
-        "hw", "vw", "hm", "vm", "st", "li", "sp", "td", "pe", "de", "lt", "ao 1", "ag 1", "dm",
-        "bd", "nc", "dc", "tm", "ir", "tr", "ni", "ai", "fr", "cs", "ce", "ci", "bf", "ta",
-        "tt", "ct"};
+    const std::vector<std::string> common = {"hw", "vw", "hm", "vm",   "st",   "li", "sp", "td",
+                                             "pe", "de", "lt", "ao 1", "ag 1", "dm", "bd", "nc",
+                                             "dc", "tm", "ir", "tr",   "ni",   "ai", "fr", "cs",
+                                             "ce", "ci", "bf", "ta",   "tt",   "ct"};
     struct Case {
         const char* m_szModel;
         bool m_bSecondTap, m_bFrameTime, m_bFlatField;

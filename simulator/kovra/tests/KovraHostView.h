@@ -46,8 +46,8 @@ inline int64_t HostInteger(std::string_view text) {
 
 inline double HostReal(std::string_view text) {
     size_t end = 0;
-    while (end < text.size() && std::string_view("+-0123456789.eE").find(text[end]) !=
-                                    std::string_view::npos) {
+    while (end < text.size() &&
+           std::string_view("+-0123456789.eE").find(text[end]) != std::string_view::npos) {
         ++end;
     }
     const std::string number(text.substr(0, end));
