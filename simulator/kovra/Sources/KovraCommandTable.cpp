@@ -393,18 +393,18 @@ bool KovraSupports(KovraSupportFn supported, const KovraModelInfo& model) {
     return supported == nullptr || supported(model);
 }
 
-KovraArgSpec KovraArgSpecFor(const KovraCommand& command, const KovraModelInfo& model) {
-    KovraArgSpec spec;
-    spec.m_eKind = command.m_eArg;
-    spec.m_sWords = command.m_sWords;
-    spec.m_sWords2 = command.m_sWords2;
+KovraArgForm KovraArgFormFor(const KovraCommand& command, const KovraModelInfo& model) {
+    KovraArgForm form;
+    form.m_eKind = command.m_eArg;
+    form.m_sWords = command.m_sWords;
+    form.m_sWords2 = command.m_sWords2;
     if (command.m_fnRange) {
-        spec.m_Range = command.m_fnRange(model);
+        form.m_Range = command.m_fnRange(model);
     }
     if (command.m_fnRange2) {
-        spec.m_Range2 = command.m_fnRange2(model);
+        form.m_Range2 = command.m_fnRange2(model);
     }
-    return spec;
+    return form;
 }
 
 KovraReply KovraErrorReply(std::string_view text) {

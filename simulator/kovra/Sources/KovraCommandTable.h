@@ -55,7 +55,7 @@ const KovraCommand* FindKovraCommand(std::string_view mnemonic);
 const KovraSettingLine* FindKovraSettingLine(std::string_view key);
 
 bool KovraSupports(KovraSupportFn supported, const KovraModelInfo& model);
-KovraArgSpec KovraArgSpecFor(const KovraCommand& command, const KovraModelInfo& model);
+KovraArgForm KovraArgFormFor(const KovraCommand& command, const KovraModelInfo& model);
 
 // "key value" lines of every setting the model has, in "gws" order.
 std::vector<std::string> KovraWorkingSettingLines(const KovraCommandContext& context);

@@ -118,10 +118,10 @@ std::optional<int> FindKovraWord(std::string_view choices, std::string_view word
     return std::nullopt;
 }
 
-KovraArgFault ParseKovraArgs(const KovraArgSpec& spec, const std::vector<std::string_view>& words,
+KovraArgFault ParseKovraArgs(const KovraArgForm& form, const std::vector<std::string_view>& words,
                              KovraArgs& args) {
     auto expect = [&](size_t count) { return words.size() == count; };
-    switch (spec.m_eKind) {
+    switch (form.m_eKind) {
         case KovraArgKind::None:
             return expect(0) ? KovraArgFault::None : KovraArgFault::Invalid;
         case KovraArgKind::Rest:
@@ -134,14 +134,14 @@ KovraArgFault ParseKovraArgs(const KovraArgSpec& spec, const std::vector<std::st
             args.m_bOn = words[0] == "on";
             return KovraArgFault::None;
         case KovraArgKind::Int:
-            return expect(1) ? ReadInteger(words[0], spec.m_Range, args.m_nValue)
+            return expect(1) ? ReadInteger(words[0], form.m_Range, args.m_nValue)
                              : KovraArgFault::Invalid;
         case KovraArgKind::IntPair: {
             if (!expect(2)) {
                 return KovraArgFault::Invalid;
             }
-            KovraArgFault first = ReadInteger(words[0], spec.m_Range, args.m_nValue);
-            KovraArgFault second = ReadInteger(words[1], spec.m_Range2, args.m_nValue2);
+            KovraArgFault first = ReadInteger(words[0], form.m_Range, args.m_nValue);
+            KovraArgFault second = ReadInteger(words[1], form.m_Range2, args.m_nValue2);
             if (first == KovraArgFault::Invalid || second == KovraArgFault::Invalid) {
                 return KovraArgFault::Invalid;
             }
@@ -155,22 +155,22 @@ KovraArgFault ParseKovraArgs(const KovraArgSpec& spec, const std::vector<std::st
                 args.m_bOff = true;
                 return KovraArgFault::None;
             }
-            return ReadInteger(words[0], spec.m_Range, args.m_nValue);
+            return ReadInteger(words[0], form.m_Range, args.m_nValue);
         case KovraArgKind::Word:
-            return expect(1) ? ReadWord(spec.m_sWords, words[0], args.m_nChoice)
+            return expect(1) ? ReadWord(form.m_sWords, words[0], args.m_nChoice)
                              : KovraArgFault::Invalid;
         case KovraArgKind::TapInt:
         case KovraArgKind::TapReal: {
             if (!expect(2)) {
                 return KovraArgFault::Invalid;
             }
-            KovraArgFault tap = ReadTap(words[0], spec.m_Range2, args.m_nTap);
+            KovraArgFault tap = ReadTap(words[0], form.m_Range2, args.m_nTap);
             if (tap != KovraArgFault::None) {
                 return tap;
             }
-            return spec.m_eKind == KovraArgKind::TapInt
-                       ? ReadInteger(words[1], spec.m_Range, args.m_nValue)
-                       : ReadReal(words[1], spec.m_Range, args.m_dValue);
+            return form.m_eKind == KovraArgKind::TapInt
+                       ? ReadInteger(words[1], form.m_Range, args.m_nValue)
+                       : ReadReal(words[1], form.m_Range, args.m_dValue);
         }
         case KovraArgKind::Trigger:
             if (expect(1) && words[0] == "off") {
@@ -180,10 +180,10 @@ KovraArgFault ParseKovraArgs(const KovraArgSpec& spec, const std::vector<std::st
             if (!expect(2)) {
                 return KovraArgFault::Invalid;
             }
-            if (ReadWord(spec.m_sWords, words[0], args.m_nChoice) != KovraArgFault::None) {
+            if (ReadWord(form.m_sWords, words[0], args.m_nChoice) != KovraArgFault::None) {
                 return KovraArgFault::Invalid;
             }
-            return ReadWord(spec.m_sWords2, words[1], args.m_nChoice2);
+            return ReadWord(form.m_sWords2, words[1], args.m_nChoice2);
     }
     return KovraArgFault::Invalid;
 }

@@ -23,7 +23,7 @@ enum class KovraArgKind {
 };
 
 // What a command expects, with the ranges of the camera's model filled in.
-struct KovraArgSpec {
+struct KovraArgForm {
     KovraArgKind m_eKind = KovraArgKind::None;
     KovraRange m_Range;
     KovraRange m_Range2;
@@ -62,5 +62,5 @@ std::optional<double> ParseKovraReal(std::string_view word);
 // Index of word among the space-separated choices, nullopt when absent.
 std::optional<int> FindKovraWord(std::string_view choices, std::string_view word);
 
-KovraArgFault ParseKovraArgs(const KovraArgSpec& spec, const std::vector<std::string_view>& words,
+KovraArgFault ParseKovraArgs(const KovraArgForm& form, const std::vector<std::string_view>& words,
                              KovraArgs& args);

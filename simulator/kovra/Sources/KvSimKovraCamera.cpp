@@ -182,7 +182,7 @@ std::string KvSimKovraCamera::Answer(const Line& line) {
             return Frame(KovraErrorText::UNSUPPORTED);
         }
         KovraArgs args;
-        switch (ParseKovraArgs(KovraArgSpecFor(*command, m_Model), split.m_Words, args)) {
+        switch (ParseKovraArgs(KovraArgFormFor(*command, m_Model), split.m_Words, args)) {
             case KovraArgFault::Invalid:
                 return Frame(KovraErrorText::INVALID);
             case KovraArgFault::OutOfRange:
