@@ -31,7 +31,7 @@ struct SimDeviceIdentity {
     std::string m_sManufacturer = "Varkel Inc";
     std::string m_sModel = "KvSim GigE Camera";
     std::string m_sDeviceVersion = "1.0.0";
-    std::string m_sManufacturerInfo = "Kovra suite simulated device";
+    std::string m_sManufacturerInfo = "Kovra suite simulated device";  // after the marker
     std::string m_sSerialNumber = "KVSIM0001";
     std::string m_sUserName = "kvsim";
     Gvcp::MacAddress m_Mac = {0x02, 0x4B, 0x56, 0x00, 0x00, 0x01};  // locally administered

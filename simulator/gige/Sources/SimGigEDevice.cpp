@@ -10,12 +10,6 @@ using namespace Gvcp;
 
 namespace {
 
-// Capability bits as the bootstrap register numbers them from its top bit.
-constexpr uint32_t CAP_USER_NAME = 0x80000000;
-constexpr uint32_t CAP_SERIAL_NUMBER = 0x40000000;
-constexpr uint32_t CAP_HEARTBEAT_DISABLE = 0x20000000;
-constexpr uint32_t CAP_WRITEMEM = 0x00000002;
-constexpr uint32_t CAP_CONCATENATION = 0x00000001;
 constexpr uint32_t CONFIG_HEARTBEAT_DISABLE = 0x00000001;
 constexpr uint32_t TIMESTAMP_RESET = 0x1;
 constexpr uint32_t TIMESTAMP_LATCH = 0x2;
@@ -40,7 +34,9 @@ std::unique_ptr<SimMemoryBlock> MakeBootstrap(const SimGigEOptions& options,
     memory->PutText(Reg::MANUFACTURER_NAME, Reg::NAME_FIELD_SIZE, id.m_sManufacturer);
     memory->PutText(Reg::MODEL_NAME, Reg::NAME_FIELD_SIZE, id.m_sModel);
     memory->PutText(Reg::DEVICE_VERSION, Reg::NAME_FIELD_SIZE, id.m_sDeviceVersion);
-    memory->PutText(Reg::MANUFACTURER_INFO, Reg::MANUFACTURER_INFO_SIZE, id.m_sManufacturerInfo);
+    // The marker tells hosts that the device-specific range is ours to read.
+    memory->PutText(Reg::MANUFACTURER_INFO, Reg::MANUFACTURER_INFO_SIZE,
+                    KvDeviceReg::EXTENSION_MARKER + id.m_sManufacturerInfo);
     memory->PutText(Reg::SERIAL_NUMBER, Reg::SHORT_FIELD_SIZE, id.m_sSerialNumber);
     memory->PutText(Reg::USER_NAME, Reg::SHORT_FIELD_SIZE, id.m_sUserName);
     memory->PutText(Reg::FIRST_URL, Reg::URL_SIZE, firstUrl);
@@ -48,8 +44,9 @@ std::unique_ptr<SimMemoryBlock> MakeBootstrap(const SimGigEOptions& options,
     memory->Put32(Reg::NETWORK_INTERFACES, 1);
     memory->Put32(Reg::MESSAGE_CHANNELS, 0);
     memory->Put32(Reg::STREAM_CHANNELS, 1);
-    memory->Put32(Reg::GVCP_CAPABILITY, CAP_USER_NAME | CAP_SERIAL_NUMBER | CAP_HEARTBEAT_DISABLE |
-                                            CAP_WRITEMEM | CAP_CONCATENATION);
+    memory->Put32(Reg::GVCP_CAPABILITY, GVCP_CAP_USER_NAME | GVCP_CAP_SERIAL_NUMBER |
+                                            GVCP_CAP_HEARTBEAT_DISABLE | GVCP_CAP_WRITEMEM |
+                                            GVCP_CAP_CONCATENATION);
     memory->Put32(Reg::HEARTBEAT_TIMEOUT, DEFAULT_HEARTBEAT_TIMEOUT_MS);
     memory->Put32(Reg::TIMESTAMP_FREQ_HIGH, 0);
     memory->Put32(Reg::TIMESTAMP_FREQ_LOW, TICK_FREQUENCY);

@@ -56,7 +56,9 @@ public:
 
     // Values are in host order.
     KvResult ReadRegister(uint32_t address, uint32_t& value);
-    // Any number of addresses; they go out in as few requests as fit.
+    // Any number of addresses; they go out in as few requests as fit, or one
+    // by one to a device whose capabilities do not announce several operations
+    // in one request.
     KvResult ReadRegisters(std::span<const uint32_t> addresses, std::span<uint32_t> values);
     KvResult WriteRegister(uint32_t address, uint32_t value);
     KvResult WriteRegisters(std::span<const Gvcp::RegisterWrite> writes);
@@ -93,6 +95,8 @@ private:
         return Transact(build, expectedAck, check, payload, m_nAnswerTimeoutMs, m_nRetryCount, *this);
     }
     uint16_t NextRequestId();
+    // Whether the device takes several registers in one request (asked once per Open).
+    KvResult Concatenation(bool& supported);
     void HeartbeatLoop(uint32_t intervalMs, uint32_t expirationMs, LossCallback onLoss);
 
     GvcpUdpSocket m_Socket;
@@ -100,6 +104,7 @@ private:
     std::atomic<uint32_t> m_nAnswerTimeoutMs{500};
     std::atomic<uint32_t> m_nRetryCount{3};
     std::atomic<bool> m_bControl{false};
+    std::atomic<int> m_nConcatenation{-1};  // -1 not asked yet, else 0 or 1
 
     mutable std::mutex m_mTransaction;  // one request on the wire at a time
     uint16_t m_nRequestId = 0;

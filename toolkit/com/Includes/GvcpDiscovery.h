@@ -27,6 +27,7 @@ struct GvcpDiscoveredDevice {
     KvString m_sAdapterIp;    // the local address the answer came to
     // Identification bytes of the camera attached to one of our devices (family,
     // model index); 0, 0 for other devices and when no camera is identified.
+    // Asked only of devices that carry our extension marker.
     uint8_t m_nCameraId[2] = {0, 0};
     Gvcp::DiscoveryInfo m_Info;  // the whole answer, decoded
 };

@@ -30,6 +30,7 @@ KvResult GvcpClient::Open(const KvString& deviceIp, const KvString& localIp, uin
     }
     m_Device = {*device, devicePort};
     m_bControl = false;
+    m_nConcatenation = -1;
     ClearErrorInfo();
     return KvCode::OK;
 }
@@ -118,6 +119,19 @@ KvResult GvcpClient::Transact(const std::function<Bytes(uint16_t)>& build, uint1
                     KvCode::TIMEOUT);
 }
 
+KvResult GvcpClient::Concatenation(bool& supported) {
+    if (m_nConcatenation < 0) {
+        const uint32_t address = Reg::GVCP_CAPABILITY;
+        uint32_t capability = 0;
+        if (const KvResult result = ReadRegisters(std::span(&address, 1), std::span(&capability, 1))) {
+            return result;
+        }
+        m_nConcatenation = (capability & GVCP_CAP_CONCATENATION) ? 1 : 0;
+    }
+    supported = m_nConcatenation == 1;
+    return KvCode::OK;
+}
+
 KvResult GvcpClient::ReadRegister(uint32_t address, uint32_t& value) {
     return ReadRegisters(std::span(&address, 1), std::span(&value, 1));
 }
@@ -126,8 +140,16 @@ KvResult GvcpClient::ReadRegisters(std::span<const uint32_t> addresses, std::spa
     if (addresses.empty() || values.size() < addresses.size()) {
         return KV_ERROR("No addresses, or too few places for the values", KvCode::INVALID_ARGUMENT);
     }
+    size_t perRequest = MAX_REGISTERS_PER_READ;
+    if (addresses.size() > 1) {
+        bool several = false;
+        if (const KvResult result = Concatenation(several)) {
+            return result;
+        }
+        perRequest = several ? MAX_REGISTERS_PER_READ : 1;
+    }
     for (size_t done = 0; done < addresses.size();) {
-        const auto chunk = addresses.subspan(done, std::min(MAX_REGISTERS_PER_READ, addresses.size() - done));
+        const auto chunk = addresses.subspan(done, std::min(perRequest, addresses.size() - done));
         Bytes payload;
         const KvResult result = Request(
             [&](uint16_t id) { return EncodeReadRegCommand(id, chunk); }, Ack::READREG,
@@ -152,8 +174,16 @@ KvResult GvcpClient::WriteRegisters(std::span<const RegisterWrite> writes) {
     if (writes.empty()) {
         return KV_ERROR("No registers to write", KvCode::INVALID_ARGUMENT);
     }
+    size_t perRequest = MAX_REGISTERS_PER_WRITE;
+    if (writes.size() > 1) {
+        bool several = false;
+        if (const KvResult result = Concatenation(several)) {
+            return result;
+        }
+        perRequest = several ? MAX_REGISTERS_PER_WRITE : 1;
+    }
     for (size_t done = 0; done < writes.size();) {
-        const auto chunk = writes.subspan(done, std::min(MAX_REGISTERS_PER_WRITE, writes.size() - done));
+        const auto chunk = writes.subspan(done, std::min(perRequest, writes.size() - done));
         Bytes payload;
         const KvResult result = Request(
             [&](uint16_t id) { return EncodeWriteRegCommand(id, chunk); }, Ack::WRITEREG,

@@ -200,6 +200,9 @@ void GvcpDiscovery::FillAdapterAndCamera(GvcpDiscoveredDevice& device) {
     }
     // Only our own device has the identification register; ask once, briefly,
     // and take no answer or a refusal as "not identified".
+    if (!device.m_Info.m_sManufacturerInfo.starts_with(KvDeviceReg::EXTENSION_MARKER)) {
+        return;
+    }
     GvcpClient client;
     client.SetAnswerTimeout(std::min<uint32_t>(m_nAnswerTimeoutMs, 200));
     client.SetRetryCount(0);

@@ -22,6 +22,11 @@
 //       0x00F0_3000 .. 0x00F0_3FFF  reserved: stream and decoder access
 //   Reserved addresses answer "invalid address" until they are built.
 //
+// Only a device whose manufacturer-specific information (bootstrap 0x00A8, part
+// of the discovery answer) starts with EXTENSION_MARKER has this range. Hosts
+// must not probe it on other devices: some answer nothing, some even fail on a
+// read of an address they do not know.
+//
 // Bumping the extension version's major number means an older toolkit must not
 // drive the device; new registers go into the reserved blocks with a minor bump.
 
@@ -44,6 +49,7 @@ inline constexpr uint32_t IO_BLOCKS_BASE = SPECIFIC_BASE + 0x2000;
 inline constexpr uint32_t STREAM_BASE = SPECIFIC_BASE + 0x3000;
 
 inline constexpr uint32_t EXTENSION_VERSION_VALUE = (1u << 16) | 0u;
+inline constexpr const char* EXTENSION_MARKER = "KVX/1 ";
 
 constexpr uint32_t PackCameraId(uint8_t first, uint8_t second) {
     return (static_cast<uint32_t>(first) << 8) | second;

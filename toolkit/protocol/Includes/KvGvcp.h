@@ -137,7 +137,13 @@ inline constexpr uint32_t EXCLUSIVE = 1;
 inline constexpr uint32_t CONTROL = 2;
 }  // namespace Ccp
 
+// GVCP capability bits, numbered from the register's top bit as the standard does.
+inline constexpr uint32_t GVCP_CAP_USER_NAME = 0x80000000;
+inline constexpr uint32_t GVCP_CAP_SERIAL_NUMBER = 0x40000000;
+inline constexpr uint32_t GVCP_CAP_HEARTBEAT_DISABLE = 0x20000000;
 inline constexpr uint32_t GVCP_CAP_PACKET_RESEND = 0x00000004;
+inline constexpr uint32_t GVCP_CAP_WRITEMEM = 0x00000002;
+inline constexpr uint32_t GVCP_CAP_CONCATENATION = 0x00000001;  // several operations per request
 inline constexpr uint32_t DEFAULT_HEARTBEAT_TIMEOUT_MS = 3000;
 inline constexpr uint32_t DEVICE_MODE_BIG_ENDIAN = 0x80000000;
 
