@@ -90,7 +90,8 @@ bool ParseKvSimOptions(const std::vector<std::string>& args, KvSimOptions& optio
                 return false;
             }
             (arg == "--serial" ? identity.m_sSerialNumber
-                               : arg == "--name" ? identity.m_sUserName : identity.m_sModel) = value;
+             : arg == "--name" ? identity.m_sUserName
+                               : identity.m_sModel) = value;
         } else if (arg == "--mac") {
             if (!ParseMac(value, identity.m_Mac)) {
                 error = "not a MAC address: " + value;

@@ -74,12 +74,15 @@ private:
     Gvcp::Bytes Discovery(const Gvcp::Command& command);
     Gvcp::Bytes ForceIp(const Gvcp::Command& command);
     Gvcp::Bytes ReadRegisters(const Gvcp::Command& command, const SimPeer& from);
-    Gvcp::Bytes WriteRegisters(const Gvcp::Command& command, const SimPeer& from, Clock::time_point now);
+    Gvcp::Bytes WriteRegisters(const Gvcp::Command& command, const SimPeer& from,
+                               Clock::time_point now);
     Gvcp::Bytes ReadMemory(const Gvcp::Command& command, const SimPeer& from);
-    Gvcp::Bytes WriteMemory(const Gvcp::Command& command, const SimPeer& from, Clock::time_point now);
+    Gvcp::Bytes WriteMemory(const Gvcp::Command& command, const SimPeer& from,
+                            Clock::time_point now);
 
     bool MayRead(const SimPeer& from) const;
-    uint16_t WriteWord(const SimPeer& from, uint32_t address, uint32_t value, Clock::time_point now);
+    uint16_t WriteWord(const SimPeer& from, uint32_t address, uint32_t value,
+                       Clock::time_point now);
     uint16_t WriteControlPrivilege(const SimPeer& from, uint32_t value, Clock::time_point now);
     void ExpireHeartbeat(Clock::time_point now);
     void DropControl();

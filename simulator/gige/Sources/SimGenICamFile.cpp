@@ -27,8 +27,8 @@ void Put32Le(std::vector<uint8_t>& out, uint32_t v) {
 
 std::vector<uint8_t> RawDeflate(std::span<const uint8_t> content) {
     z_stream stream{};
-    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
-                     Z_DEFAULT_STRATEGY) != Z_OK) {
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
+        Z_OK) {
         throw std::runtime_error("deflateInit2 failed");
     }
     std::vector<uint8_t> out(deflateBound(&stream, static_cast<uLong>(content.size())));
@@ -49,8 +49,8 @@ std::vector<uint8_t> RawDeflate(std::span<const uint8_t> content) {
 
 std::vector<uint8_t> SimZipPack(std::string_view entryName, std::span<const uint8_t> content) {
     const std::vector<uint8_t> packed = RawDeflate(content);
-    const uint32_t crc = static_cast<uint32_t>(
-        crc32(0, content.data(), static_cast<uInt>(content.size())));
+    const uint32_t crc =
+        static_cast<uint32_t>(crc32(0, content.data(), static_cast<uInt>(content.size())));
     const auto nameLength = static_cast<uint16_t>(entryName.size());
     const auto packedSize = static_cast<uint32_t>(packed.size());
     const auto size = static_cast<uint32_t>(content.size());
@@ -58,10 +58,10 @@ std::vector<uint8_t> SimZipPack(std::string_view entryName, std::span<const uint
     std::vector<uint8_t> zip;
     // Local file header.
     Put32Le(zip, 0x04034B50);
-    Put16Le(zip, 20);  // version needed
-    Put16Le(zip, 0);   // flags
-    Put16Le(zip, 8);   // deflate
-    Put16Le(zip, 0);   // time
+    Put16Le(zip, 20);    // version needed
+    Put16Le(zip, 0);     // flags
+    Put16Le(zip, 8);     // deflate
+    Put16Le(zip, 0);     // time
     Put16Le(zip, 0x21);  // date: 1980-01-01
     Put32Le(zip, crc);
     Put32Le(zip, packedSize);

@@ -53,9 +53,9 @@ std::unique_ptr<SimMemoryBlock> MakeBootstrap(const SimGigEOptions& options,
     memory->Put32(Reg::SCPS0, DEFAULT_PACKET_SIZE);
 
     memory->MarkWritable(Reg::USER_NAME, Reg::SHORT_FIELD_SIZE);
-    for (uint32_t address : {Reg::HEARTBEAT_TIMEOUT, Reg::TIMESTAMP_CONTROL, Reg::GVCP_CONFIG,
-                             Reg::CCP, Reg::MCP, Reg::MCDA, Reg::SCP0, Reg::SCPS0, Reg::SCPD0,
-                             Reg::SCDA0}) {
+    for (uint32_t address :
+         {Reg::HEARTBEAT_TIMEOUT, Reg::TIMESTAMP_CONTROL, Reg::GVCP_CONFIG, Reg::CCP, Reg::MCP,
+          Reg::MCDA, Reg::SCP0, Reg::SCPS0, Reg::SCPD0, Reg::SCDA0}) {
         memory->MarkWritable(address, 4);
     }
     return memory;
@@ -75,8 +75,8 @@ SimGigEDevice::SimGigEDevice(const SimGigEOptions& options, Clock::time_point st
         SimLocalUrl("KvSimGigE.zip", ZIP_XML_ADDRESS, static_cast<uint32_t>(zip.size()));
     const bool zipFirst = options.m_eXml == SimXmlVariant::ZIP;
 
-    auto bootstrap = MakeBootstrap(options, zipFirst ? zipUrl : plainUrl,
-                                   zipFirst ? plainUrl : zipUrl);
+    auto bootstrap =
+        MakeBootstrap(options, zipFirst ? zipUrl : plainUrl, zipFirst ? plainUrl : zipUrl);
     m_pBootstrap = bootstrap.get();
     m_AddressSpace.AddBlock(std::move(bootstrap));
 
@@ -147,13 +147,26 @@ Bytes SimGigEDevice::HandlePacket(ByteView packet, const SimPeer& from, Clock::t
     }
     Bytes answer;
     switch (command->m_Header.m_nCommand) {
-        case Cmd::DISCOVERY: answer = Discovery(*command); break;
-        case Cmd::FORCEIP: answer = ForceIp(*command); break;
-        case Cmd::READREG: answer = ReadRegisters(*command, from); break;
-        case Cmd::WRITEREG: answer = WriteRegisters(*command, from, now); break;
-        case Cmd::READMEM: answer = ReadMemory(*command, from); break;
-        case Cmd::WRITEMEM: answer = WriteMemory(*command, from, now); break;
-        case Cmd::PACKETRESEND: return {};  // streams are not simulated yet; resend has no ack
+        case Cmd::DISCOVERY:
+            answer = Discovery(*command);
+            break;
+        case Cmd::FORCEIP:
+            answer = ForceIp(*command);
+            break;
+        case Cmd::READREG:
+            answer = ReadRegisters(*command, from);
+            break;
+        case Cmd::WRITEREG:
+            answer = WriteRegisters(*command, from, now);
+            break;
+        case Cmd::READMEM:
+            answer = ReadMemory(*command, from);
+            break;
+        case Cmd::WRITEMEM:
+            answer = WriteMemory(*command, from, now);
+            break;
+        case Cmd::PACKETRESEND:
+            return {};  // streams are not simulated yet; resend has no ack
         default:
             answer = EncodeAck(Status::NOT_IMPLEMENTED,
                                static_cast<uint16_t>(command->m_Header.m_nCommand + 1),
@@ -229,7 +242,8 @@ Bytes SimGigEDevice::WriteRegisters(const Command& command, const SimPeer& from,
         return EncodeWriteRegAck(Status::INVALID_PARAMETER, id, 0);
     }
     for (size_t i = 0; i < writes->size(); ++i) {
-        const uint16_t status = WriteWord(from, (*writes)[i].m_nAddress, (*writes)[i].m_nValue, now);
+        const uint16_t status =
+            WriteWord(from, (*writes)[i].m_nAddress, (*writes)[i].m_nValue, now);
         if (status != Status::SUCCESS) {
             return EncodeWriteRegAck(status, id, static_cast<uint16_t>(i));
         }
@@ -318,7 +332,8 @@ uint16_t SimGigEDevice::WriteWord(const SimPeer& from, uint32_t address, uint32_
             // The test-packet bit fires once and does not stay set.
             value &= ~0x80000000u;
             break;
-        default: break;
+        default:
+            break;
     }
     return m_AddressSpace.Write32(address, value);
 }

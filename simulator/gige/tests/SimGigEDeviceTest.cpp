@@ -18,7 +18,8 @@ const SimPeer HOST_B{0x7F000001, 50001};
 
 class Device : public ::testing::Test {
 protected:
-    explicit Device(SimGigEOptions options = {}) : m_tNow(Clock::time_point{} + 1h), m_Device(options, m_tNow) {}
+    explicit Device(SimGigEOptions options = {})
+        : m_tNow(Clock::time_point{} + 1h), m_Device(options, m_tNow) {}
 
     // Sends one command and returns the answer's header and payload copy.
     struct Answer {
@@ -37,7 +38,8 @@ protected:
         if (!ack) {
             return answer;
         }
-        EXPECT_EQ(ack->m_Header.m_nAckId, KvBigEndian::Get16(&command[6])) << "the answer must echo the request id";
+        EXPECT_EQ(ack->m_Header.m_nAckId, KvBigEndian::Get16(&command[6]))
+            << "the answer must echo the request id";
         answer.m_bAnswered = true;
         answer.m_Header = ack->m_Header;
         answer.m_Payload.assign(ack->m_Payload.begin(), ack->m_Payload.end());
@@ -70,7 +72,8 @@ protected:
 }  // namespace
 
 TEST_F(Device, OnlyTheControllerWritesButEveryoneReads) {
-    EXPECT_EQ(Write(KvDeviceReg::FEATURES_BASE + SimCameraFeatures::WIDTH, 320), Status::ACCESS_DENIED)
+    EXPECT_EQ(Write(KvDeviceReg::FEATURES_BASE + SimCameraFeatures::WIDTH, 320),
+              Status::ACCESS_DENIED)
         << "nobody holds control yet";
     ASSERT_EQ(Write(Reg::CCP, Ccp::CONTROL, HOST_A), Status::SUCCESS);
     EXPECT_EQ(m_Device.Controller(), HOST_A);
@@ -153,18 +156,26 @@ TEST_F(Device, BadAddressesLengthsAndValuesGetTheirStatus) {
         {"unaligned register", Read(0x0002, value), Status::BAD_ALIGNMENT},
         {"read-only bootstrap register", Write(Reg::VERSION, 5), Status::WRITE_PROTECT},
         {"read-only feature", Write(F + SimCameraFeatures::PAYLOAD_SIZE, 5), Status::WRITE_PROTECT},
-        {"width off its increment", Write(F + SimCameraFeatures::WIDTH, 100), Status::INVALID_PARAMETER},
-        {"width beyond the sensor", Write(F + SimCameraFeatures::WIDTH, 2048), Status::INVALID_PARAMETER},
-        {"unknown pixel format", Write(F + SimCameraFeatures::PIXEL_FORMAT, 0x1234), Status::INVALID_PARAMETER},
-        {"exposure not a number", Write(F + SimCameraFeatures::EXPOSURE_TIME, 0x7FC00000), Status::INVALID_PARAMETER},
+        {"width off its increment", Write(F + SimCameraFeatures::WIDTH, 100),
+         Status::INVALID_PARAMETER},
+        {"width beyond the sensor", Write(F + SimCameraFeatures::WIDTH, 2048),
+         Status::INVALID_PARAMETER},
+        {"unknown pixel format", Write(F + SimCameraFeatures::PIXEL_FORMAT, 0x1234),
+         Status::INVALID_PARAMETER},
+        {"exposure not a number", Write(F + SimCameraFeatures::EXPOSURE_TIME, 0x7FC00000),
+         Status::INVALID_PARAMETER},
         {"heartbeat timeout zero", Write(Reg::HEARTBEAT_TIMEOUT, 0), Status::INVALID_PARAMETER},
         {"privilege with unknown bits", Write(Reg::CCP, 0x10), Status::INVALID_PARAMETER},
         {"read memory of nothing", ReadMem(0, 0), Status::INVALID_PARAMETER},
         {"read memory beyond 536 bytes", ReadMem(0, 540), Status::INVALID_PARAMETER},
         {"read memory of an odd count", ReadMem(0, 6), Status::BAD_ALIGNMENT},
-        {"read memory across the end of a block", ReadMem(Reg::BOOTSTRAP_END - 4, 8), Status::INVALID_ADDRESS},
-        {"register list of an odd length", Send(oddReadReg).m_Header.m_nStatus, Status::INVALID_PARAMETER},
-        {"unknown command", Send(Bytes{0x42, 1, 0x12, 0x34, 0, 0, 0, static_cast<uint8_t>(NextId())}).m_Header.m_nStatus,
+        {"read memory across the end of a block", ReadMem(Reg::BOOTSTRAP_END - 4, 8),
+         Status::INVALID_ADDRESS},
+        {"register list of an odd length", Send(oddReadReg).m_Header.m_nStatus,
+         Status::INVALID_PARAMETER},
+        {"unknown command",
+         Send(Bytes{0x42, 1, 0x12, 0x34, 0, 0, 0, static_cast<uint8_t>(NextId())})
+             .m_Header.m_nStatus,
          Status::NOT_IMPLEMENTED},
     };
     for (const Case& c : cases) {

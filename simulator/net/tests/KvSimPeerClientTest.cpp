@@ -37,7 +37,8 @@ TEST(KvSimProgram, HelpBadOptionsAndCleanStop) {
 
 TEST(KvSimProgram, PeerClientLoadsOurFileAndReadsAndWritesFeatures) {
     if (!SimHaveProgram("arv-tool-0.8")) {
-        GTEST_SKIP() << "arv-tool-0.8 missing (Debian package aravis-tools-cli): interop with the peer client not tested";
+        GTEST_SKIP() << "arv-tool-0.8 missing (Debian package aravis-tools-cli): interop with the "
+                        "peer client not tested";
     }
     struct Case {
         const char* address;
@@ -54,9 +55,11 @@ TEST(KvSimProgram, PeerClientLoadsOurFileAndReadsAndWritesFeatures) {
         printed.pop_back();  // the tool's own line break
         EXPECT_EQ(printed, SimGenICamXml()) << "the peer got another file than we serve";
 
-        EXPECT_NE(Tool(c.address, {"control", "Width", "PixelFormat"}).find("Width = 640"), std::string::npos);
+        EXPECT_NE(Tool(c.address, {"control", "Width", "PixelFormat"}).find("Width = 640"),
+                  std::string::npos);
         Tool(c.address, {"control", "Width=320", "PixelFormat=Mono16", "ExposureTime=2500"});
-        const std::string after = Tool(c.address, {"control", "Width", "PixelFormat", "ExposureTime"});
+        const std::string after =
+            Tool(c.address, {"control", "Width", "PixelFormat", "ExposureTime"});
         EXPECT_NE(after.find("Width = 320"), std::string::npos) << after;
         EXPECT_NE(after.find("PixelFormat = Mono16"), std::string::npos) << after;
         EXPECT_NE(after.find("ExposureTime = 2500"), std::string::npos) << after;
@@ -64,7 +67,8 @@ TEST(KvSimProgram, PeerClientLoadsOurFileAndReadsAndWritesFeatures) {
         Tool(c.address, {"control", "Width=4000"});
         EXPECT_NE(Tool(c.address, {"control", "Width"}).find("Width = 320"), std::string::npos);
 
-        EXPECT_NE(Tool(c.address, {"control", "R[0x0000]"}).find("= 0x00010002"), std::string::npos);
+        EXPECT_NE(Tool(c.address, {"control", "R[0x0000]"}).find("= 0x00010002"),
+                  std::string::npos);
         EXPECT_NE(Tool(c.address, {"control", "R[0x0048]"}).find("= 0x5661726b"), std::string::npos)
             << "'Vark' of the manufacturer name";
         EXPECT_EQ(kvsim.Kill(SIGTERM), 0);

@@ -39,7 +39,9 @@ public:
     GvcpClient& operator=(const GvcpClient&) = delete;
 
     // Settings; they apply from the next request on.
-    void SetAnswerTimeout(uint32_t milliseconds) { m_nAnswerTimeoutMs = milliseconds ? milliseconds : 1; }
+    void SetAnswerTimeout(uint32_t milliseconds) {
+        m_nAnswerTimeoutMs = milliseconds ? milliseconds : 1;
+    }
     uint32_t GetAnswerTimeout() const { return m_nAnswerTimeoutMs; }
     // Number of resends after the first try.
     void SetRetryCount(uint32_t retries) { m_nRetryCount = retries; }
@@ -92,7 +94,8 @@ private:
     // Requests of the caller: the failure goes into this object's record.
     KvResult Request(const std::function<Gvcp::Bytes(uint16_t)>& build, uint16_t expectedAck,
                      const AckCheck& check, Gvcp::Bytes& payload) {
-        return Transact(build, expectedAck, check, payload, m_nAnswerTimeoutMs, m_nRetryCount, *this);
+        return Transact(build, expectedAck, check, payload, m_nAnswerTimeoutMs, m_nRetryCount,
+                        *this);
     }
     uint16_t NextRequestId();
     // Whether the device takes several registers in one request (asked once per Open).

@@ -18,10 +18,10 @@ struct GvcpDiscoveredDevice {
     KvString m_sDeviceVersion;
     KvString m_sSerialNumber;
     KvString m_sUserName;
-    KvString m_sIp;       // "a.b.c.d"
+    KvString m_sIp;  // "a.b.c.d"
     KvString m_sMask;
     KvString m_sGateway;
-    KvString m_sMac;      // "00:11:22:33:44:55"
+    KvString m_sMac;          // "00:11:22:33:44:55"
     KvString m_sAdapterID;    // MAC of the local interface the answer came through
     KvString m_sAdapterName;  // that interface's name ("eth0")
     KvString m_sAdapterIp;    // the local address the answer came to
@@ -34,17 +34,21 @@ struct GvcpDiscoveredDevice {
 
 class GvcpDiscovery : public KvErrorInterface {
 public:
-    void SetAnswerTimeout(uint32_t milliseconds) { m_nAnswerTimeoutMs = milliseconds ? milliseconds : 1; }
+    void SetAnswerTimeout(uint32_t milliseconds) {
+        m_nAnswerTimeoutMs = milliseconds ? milliseconds : 1;
+    }
     // Local address to send from ("" = any).
     void SetLocalAddress(const KvString& ip) { m_sLocalIp = ip; }
 
     // Asks each address; waits the answer time-out for all of them at once.
     // Devices that answer are added to found (one record per MAC and IP); no
     // answer at all is not an error, found simply stays as it was.
-    KvResult DiscoverUnicast(std::span<const KvString> addresses, std::vector<GvcpDiscoveredDevice>& found);
+    KvResult DiscoverUnicast(std::span<const KvString> addresses,
+                             std::vector<GvcpDiscoveredDevice>& found);
     // Broadcasts on each named interface that can broadcast (its IPv4 broadcast
     // address). An interface that does not exist or cannot broadcast is an error.
-    KvResult DiscoverBroadcast(std::span<const KvString> interfaces, std::vector<GvcpDiscoveredDevice>& found);
+    KvResult DiscoverBroadcast(std::span<const KvString> interfaces,
+                               std::vector<GvcpDiscoveredDevice>& found);
 
 private:
     struct Target {

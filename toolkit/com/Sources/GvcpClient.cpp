@@ -8,7 +8,9 @@
 using namespace Gvcp;
 using Clock = std::chrono::steady_clock;
 
-GvcpClient::~GvcpClient() { Close(); }
+GvcpClient::~GvcpClient() {
+    Close();
+}
 
 KvResult GvcpClient::Open(const KvString& deviceIp, const KvString& localIp, uint16_t devicePort) {
     Close();
@@ -70,7 +72,8 @@ KvResult GvcpClient::Transact(const std::function<Bytes(uint16_t)>& build, uint1
     const uint16_t id = NextRequestId();
     const Bytes request = build(id);
     if (request.empty()) {
-        return KV_SET_ERROR(errors, "The request does not fit in one packet", KvCode::INVALID_ARGUMENT);
+        return KV_SET_ERROR(errors, "The request does not fit in one packet",
+                            KvCode::INVALID_ARGUMENT);
     }
     ++m_Counters.m_nRequests;
     uint8_t buffer[MAX_PACKET + 1];
@@ -79,13 +82,15 @@ KvResult GvcpClient::Transact(const std::function<Bytes(uint16_t)>& build, uint1
             ++m_Counters.m_nResends;
         }
         if (const int error = m_Socket.SendTo(request, m_Device); error != 0) {
-            return errors.SetErrorInfo("Cannot send to the device: " + std::string(std::strerror(error)),
-                                KvCode::NETWORK, __FILE__, __LINE__, static_cast<uint32_t>(error));
+            return errors.SetErrorInfo(
+                "Cannot send to the device: " + std::string(std::strerror(error)), KvCode::NETWORK,
+                __FILE__, __LINE__, static_cast<uint32_t>(error));
         }
         auto deadline = Clock::now() + std::chrono::milliseconds(answerTimeoutMs);
         GvcpEndpoint from;
         while (auto size = m_Socket.ReceiveFrom(buffer, from, deadline)) {
-            const auto ack = *size <= sizeof buffer ? ParseAck(ByteView(buffer, *size)) : std::nullopt;
+            const auto ack =
+                *size <= sizeof buffer ? ParseAck(ByteView(buffer, *size)) : std::nullopt;
             if (!(from == m_Device) || !ack || ack->m_Header.m_nAckId != id) {
                 ++m_Counters.m_nIgnored;
                 continue;
@@ -114,16 +119,18 @@ KvResult GvcpClient::Transact(const std::function<Bytes(uint16_t)>& build, uint1
             return KvCode::OK;
         }
     }
-    return KV_SET_ERROR(errors, "No answer from the device (" + std::to_string(retries + 1) + " tries of " +
-                        std::to_string(answerTimeoutMs) + " ms)",
-                    KvCode::TIMEOUT);
+    return KV_SET_ERROR(errors,
+                        "No answer from the device (" + std::to_string(retries + 1) + " tries of " +
+                            std::to_string(answerTimeoutMs) + " ms)",
+                        KvCode::TIMEOUT);
 }
 
 KvResult GvcpClient::Concatenation(bool& supported) {
     if (m_nConcatenation < 0) {
         const uint32_t address = Reg::GVCP_CAPABILITY;
         uint32_t capability = 0;
-        if (const KvResult result = ReadRegisters(std::span(&address, 1), std::span(&capability, 1))) {
+        if (const KvResult result =
+                ReadRegisters(std::span(&address, 1), std::span(&capability, 1))) {
             return result;
         }
         m_nConcatenation = (capability & GVCP_CAP_CONCATENATION) ? 1 : 0;
@@ -136,7 +143,8 @@ KvResult GvcpClient::ReadRegister(uint32_t address, uint32_t& value) {
     return ReadRegisters(std::span(&address, 1), std::span(&value, 1));
 }
 
-KvResult GvcpClient::ReadRegisters(std::span<const uint32_t> addresses, std::span<uint32_t> values) {
+KvResult GvcpClient::ReadRegisters(std::span<const uint32_t> addresses,
+                                   std::span<uint32_t> values) {
     if (addresses.empty() || values.size() < addresses.size()) {
         return KV_ERROR("No addresses, or too few places for the values", KvCode::INVALID_ARGUMENT);
     }
@@ -151,10 +159,12 @@ KvResult GvcpClient::ReadRegisters(std::span<const uint32_t> addresses, std::spa
     for (size_t done = 0; done < addresses.size();) {
         const auto chunk = addresses.subspan(done, std::min(perRequest, addresses.size() - done));
         Bytes payload;
-        const KvResult result = Request(
-            [&](uint16_t id) { return EncodeReadRegCommand(id, chunk); }, Ack::READREG,
-            [&](const Acknowledge& ack) { return ParseReadRegAckPayload(ack.m_Payload, chunk.size()).has_value(); },
-            payload);
+        const KvResult result =
+            Request([&](uint16_t id) { return EncodeReadRegCommand(id, chunk); }, Ack::READREG,
+                    [&](const Acknowledge& ack) {
+                        return ParseReadRegAckPayload(ack.m_Payload, chunk.size()).has_value();
+                    },
+                    payload);
         if (result != KvCode::OK) {
             return result;
         }
@@ -209,10 +219,12 @@ KvResult GvcpClient::ReadMemory(uint32_t address, std::span<uint8_t> data) {
         const auto count = static_cast<uint16_t>((want + 3) & ~size_t{3});
         const uint32_t at = address + static_cast<uint32_t>(done);
         Bytes payload;
-        const KvResult result = Request(
-            [&](uint16_t id) { return EncodeReadMemCommand(id, at, count); }, Ack::READMEM,
-            [&](const Acknowledge& ack) { return ParseReadMemAckPayload(ack.m_Payload, at, count).has_value(); },
-            payload);
+        const KvResult result =
+            Request([&](uint16_t id) { return EncodeReadMemCommand(id, at, count); }, Ack::READMEM,
+                    [&](const Acknowledge& ack) {
+                        return ParseReadMemAckPayload(ack.m_Payload, at, count).has_value();
+                    },
+                    payload);
         if (result != KvCode::OK) {
             return result;
         }
@@ -224,7 +236,8 @@ KvResult GvcpClient::ReadMemory(uint32_t address, std::span<uint8_t> data) {
 
 KvResult GvcpClient::WriteMemory(uint32_t address, std::span<const uint8_t> data) {
     if (address % 4 != 0 || data.size() % 4 != 0 || data.empty()) {
-        return KV_ERROR("Memory address and size must be non-zero multiples of 4", KvCode::INVALID_ARGUMENT);
+        return KV_ERROR("Memory address and size must be non-zero multiples of 4",
+                        KvCode::INVALID_ARGUMENT);
     }
     for (size_t done = 0; done < data.size();) {
         const auto piece = data.subspan(done, std::min(MAX_MEMORY_BLOCK, data.size() - done));
@@ -259,23 +272,27 @@ KvResult GvcpClient::ReleaseControl() {
     return result;
 }
 
-KvResult GvcpClient::StartHeartbeat(uint32_t intervalMs, uint32_t expirationMs, LossCallback onLoss) {
+KvResult GvcpClient::StartHeartbeat(uint32_t intervalMs, uint32_t expirationMs,
+                                    LossCallback onLoss) {
     if (intervalMs == 0 || expirationMs <= intervalMs) {
-        return KV_ERROR("Heartbeat expiration must exceed a non-zero interval", KvCode::INVALID_ARGUMENT);
+        return KV_ERROR("Heartbeat expiration must exceed a non-zero interval",
+                        KvCode::INVALID_ARGUMENT);
     }
     StopHeartbeat();
     if (m_HeartbeatThread.joinable()) {
         m_HeartbeatThread.join();  // a loop that ended itself after reporting a loss
     }
     if (m_bControl) {
-        if (const KvResult result = WriteRegister(Reg::HEARTBEAT_TIMEOUT, expirationMs); result != KvCode::OK) {
+        if (const KvResult result = WriteRegister(Reg::HEARTBEAT_TIMEOUT, expirationMs);
+            result != KvCode::OK) {
             return result;
         }
     }
     std::lock_guard lock(m_mHeartbeat);
     m_bStopHeartbeat = false;
     m_bHeartbeatRunning = true;
-    m_HeartbeatThread = std::thread(&GvcpClient::HeartbeatLoop, this, intervalMs, expirationMs, std::move(onLoss));
+    m_HeartbeatThread =
+        std::thread(&GvcpClient::HeartbeatLoop, this, intervalMs, expirationMs, std::move(onLoss));
     return KvCode::OK;
 }
 
@@ -308,12 +325,16 @@ void GvcpClient::HeartbeatLoop(uint32_t intervalMs, uint32_t expirationMs, LossC
         }
         Bytes payload;
         const uint32_t ccp = Reg::CCP;
-        const auto remaining = std::chrono::ceil<std::chrono::milliseconds>(lastAnswer + expiration - Clock::now());
-        const auto timeout = static_cast<uint32_t>(std::clamp<int64_t>(remaining.count(), 1, beatTimeout));
+        const auto remaining =
+            std::chrono::ceil<std::chrono::milliseconds>(lastAnswer + expiration - Clock::now());
+        const auto timeout =
+            static_cast<uint32_t>(std::clamp<int64_t>(remaining.count(), 1, beatTimeout));
         KvErrorInterface scratch;  // the caller's error record stays the caller's
         const KvResult result = Transact(
             [&](uint16_t id) { return EncodeReadRegCommand(id, std::span(&ccp, 1)); }, Ack::READREG,
-            [](const Acknowledge& ack) { return ParseReadRegAckPayload(ack.m_Payload, 1).has_value(); },
+            [](const Acknowledge& ack) {
+                return ParseReadRegAckPayload(ack.m_Payload, 1).has_value();
+            },
             payload, timeout, 0, scratch);
         if (result == KvCode::OK) {
             lastAnswer = Clock::now();
@@ -325,8 +346,9 @@ void GvcpClient::HeartbeatLoop(uint32_t intervalMs, uint32_t expirationMs, LossC
         } else if (result == KvCode::NOT_CONNECTED) {
             break;
         } else if (Clock::now() - lastAnswer >= expiration) {
-            lost = KV_ERROR("Connection to the device lost: no answer within the heartbeat expiration",
-                            KvCode::CONNECTION_LOST);
+            lost =
+                KV_ERROR("Connection to the device lost: no answer within the heartbeat expiration",
+                         KvCode::CONNECTION_LOST);
             break;
         }
     }

@@ -42,7 +42,8 @@ std::vector<LocalInterface> LocalInterfaces() {
         local.m_nIp = ntohl(reinterpret_cast<sockaddr_in*>(entry->ifa_addr)->sin_addr.s_addr);
         local.m_bCanBroadcast = (entry->ifa_flags & IFF_BROADCAST) && entry->ifa_broadaddr;
         if (local.m_bCanBroadcast) {
-            local.m_nBroadcast = ntohl(reinterpret_cast<sockaddr_in*>(entry->ifa_broadaddr)->sin_addr.s_addr);
+            local.m_nBroadcast =
+                ntohl(reinterpret_cast<sockaddr_in*>(entry->ifa_broadaddr)->sin_addr.s_addr);
         }
         result.push_back(local);
     }
@@ -55,7 +56,8 @@ std::string InterfaceMac(const std::string& name) {
     std::ifstream file("/sys/class/net/" + name + "/address");
     std::string mac;
     std::getline(file, mac);
-    std::transform(mac.begin(), mac.end(), mac.begin(), [](unsigned char c) { return std::toupper(c); });
+    std::transform(mac.begin(), mac.end(), mac.begin(),
+                   [](unsigned char c) { return std::toupper(c); });
     return mac;
 }
 
@@ -88,7 +90,8 @@ KvResult GvcpDiscovery::DiscoverUnicast(std::span<const KvString> addresses,
     for (const KvString& address : addresses) {
         const auto ip = ParseIp(address.view());
         if (!ip || *ip == 0 || *ip == 0xFFFFFFFF) {
-            return KV_ERROR("Not a unicast IPv4 address: " + address.str(), KvCode::INVALID_ARGUMENT);
+            return KV_ERROR("Not a unicast IPv4 address: " + address.str(),
+                            KvCode::INVALID_ARGUMENT);
         }
         targets.push_back({*ip, false});
     }
@@ -106,8 +109,9 @@ KvResult GvcpDiscovery::DiscoverBroadcast(std::span<const KvString> interfaces,
                                           std::vector<GvcpDiscoveredDevice>& found) {
     const std::vector<LocalInterface> locals = LocalInterfaces();
     for (const KvString& name : interfaces) {
-        auto local = std::find_if(locals.begin(), locals.end(),
-                                  [&](const LocalInterface& l) { return l.m_sName == name.view(); });
+        auto local = std::find_if(locals.begin(), locals.end(), [&](const LocalInterface& l) {
+            return l.m_sName == name.view();
+        });
         if (local == locals.end()) {
             return KV_ERROR("No IPv4 interface named " + name.str(), KvCode::NOT_FOUND);
         }
@@ -126,15 +130,16 @@ KvResult GvcpDiscovery::Discover(std::span<const Target> targets, uint32_t local
                                  std::vector<GvcpDiscoveredDevice>& found) {
     GvcpUdpSocket socket;
     if (const int error = socket.Open({localIp, 0}, broadcast); error != 0) {
-        return SetErrorInfo("Cannot open the discovery socket: " + std::string(std::strerror(error)),
-                            KvCode::NETWORK, __FILE__, __LINE__, static_cast<uint32_t>(error));
+        return SetErrorInfo(
+            "Cannot open the discovery socket: " + std::string(std::strerror(error)),
+            KvCode::NETWORK, __FILE__, __LINE__, static_cast<uint32_t>(error));
     }
     const uint16_t id = 1;
     const Bytes request = EncodeDiscoveryCommand(id, false);
     for (const Target& target : targets) {
         if (const int error = socket.SendTo(request, {target.m_nIp, PORT}); error != 0) {
-            return SetErrorInfo("Cannot send a discovery request to " + FormatIp(target.m_nIp) + ": " +
-                                    std::strerror(error),
+            return SetErrorInfo("Cannot send a discovery request to " + FormatIp(target.m_nIp) +
+                                    ": " + std::strerror(error),
                                 KvCode::NETWORK, __FILE__, __LINE__, static_cast<uint32_t>(error));
         }
     }
@@ -174,9 +179,10 @@ KvResult GvcpDiscovery::Discover(std::span<const Target> targets, uint32_t local
         device.m_sMask = FormatIp(info->m_nMask);
         device.m_sGateway = FormatIp(info->m_nGateway);
         device.m_sMac = FormatMac(info->m_Mac);
-        const bool duplicate = std::any_of(found.begin(), found.end(), [&](const GvcpDiscoveredDevice& d) {
-            return d.m_sMac == device.m_sMac && d.m_sIp == device.m_sIp;
-        });
+        const bool duplicate =
+            std::any_of(found.begin(), found.end(), [&](const GvcpDiscoveredDevice& d) {
+                return d.m_sMac == device.m_sMac && d.m_sIp == device.m_sIp;
+            });
         if (!duplicate) {
             found.push_back(std::move(device));
         }

@@ -49,7 +49,8 @@ void GvcpUdpSocket::Close() {
 GvcpEndpoint GvcpUdpSocket::Local() const {
     sockaddr_in address{};
     socklen_t length = sizeof address;
-    if (m_nSocket < 0 || getsockname(m_nSocket, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    if (m_nSocket < 0 ||
+        getsockname(m_nSocket, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         return {};
     }
     return {ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)};

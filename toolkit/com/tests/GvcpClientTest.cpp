@@ -35,20 +35,24 @@ TEST(GvcpClient, ReadsAndWritesRegistersAndMemoryOfTheDevice) {
     // More addresses than one packet holds go out in several requests.
     std::vector<uint32_t> addresses(200), values(200);
     // Highest address first, so that the known registers land in the second request.
-    for (size_t i = 0; i < addresses.size(); ++i) addresses[i] = static_cast<uint32_t>(4 * (199 - i));
+    for (size_t i = 0; i < addresses.size(); ++i)
+        addresses[i] = static_cast<uint32_t>(4 * (199 - i));
     ASSERT_EQ(client.ReadRegisters(addresses, values), KvCode::OK);
-    EXPECT_EQ(client.GetCounters().m_nRequests, 4u) << "the version, the capabilities and two lists";
+    EXPECT_EQ(client.GetCounters().m_nRequests, 4u)
+        << "the version, the capabilities and two lists";
     EXPECT_EQ(values[199 - Reg::VERSION / 4], version);
     EXPECT_EQ(values[199 - Reg::CURRENT_IP / 4], 0x7F000028u);
     EXPECT_EQ(values[199 - Reg::MANUFACTURER_NAME / 4], 0x5661726Bu) << "'Vark'";
 
     // The GenICam file through the first URL, read in pieces of at most 536 bytes.
     std::string url(Reg::URL_SIZE, '\0');
-    ASSERT_EQ(client.ReadMemory(Reg::FIRST_URL, std::span(reinterpret_cast<uint8_t*>(url.data()), url.size())),
+    ASSERT_EQ(client.ReadMemory(Reg::FIRST_URL,
+                                std::span(reinterpret_cast<uint8_t*>(url.data()), url.size())),
               KvCode::OK);
     url.resize(url.find('\0'));
     const std::string_view xml = SimGenICamXml();
-    EXPECT_EQ(url, SimLocalUrl("KvSimGigE.xml", SimGigEDevice::PLAIN_XML_ADDRESS, static_cast<uint32_t>(xml.size())));
+    EXPECT_EQ(url, SimLocalUrl("KvSimGigE.xml", SimGigEDevice::PLAIN_XML_ADDRESS,
+                               static_cast<uint32_t>(xml.size())));
     std::string file(xml.size(), '\0');  // not a multiple of 4: the last piece is cut here
     ASSERT_EQ(client.ReadMemory(SimGigEDevice::PLAIN_XML_ADDRESS,
                                 std::span(reinterpret_cast<uint8_t*>(file.data()), file.size())),
@@ -84,9 +88,11 @@ TEST(GvcpClient, RefusalsAndMissingDevicesGiveClearCodes) {
     };
     const uint8_t four[4] = {};
     const Case cases[] = {
-        {"write without control", client.WriteRegister(KvDeviceReg::FEATURES_BASE, 320), KvCode::ACCESS_DENIED},
+        {"write without control", client.WriteRegister(KvDeviceReg::FEATURES_BASE, 320),
+         KvCode::ACCESS_DENIED},
         {"unmapped address", client.ReadRegister(0x00700000, value), KvCode::INVALID_ARGUMENT},
-        {"write memory without control", client.WriteMemory(KvDeviceReg::FEATURES_BASE, four), KvCode::ACCESS_DENIED},
+        {"write memory without control", client.WriteMemory(KvDeviceReg::FEATURES_BASE, four),
+         KvCode::ACCESS_DENIED},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.result, c.expected) << c.name;
@@ -96,10 +102,12 @@ TEST(GvcpClient, RefusalsAndMissingDevicesGiveClearCodes) {
     KvErrorInfo info;
     client.GetErrorInfo(&info);
     EXPECT_EQ(info.m_nSystemError, Status::INVALID_ADDRESS);
-    EXPECT_NE(client.GetInfoString().str().find("invalid address"), std::string::npos) << client.GetInfoString().str();
+    EXPECT_NE(client.GetInfoString().str().find("invalid address"), std::string::npos)
+        << client.GetInfoString().str();
 
     uint8_t odd[3];
-    EXPECT_EQ(client.ReadMemory(2, odd), KvCode::INVALID_ARGUMENT) << "unaligned address refused before sending";
+    EXPECT_EQ(client.ReadMemory(2, odd), KvCode::INVALID_ARGUMENT)
+        << "unaligned address refused before sending";
 
     // Nobody at this address: every try times out.
     GvcpClient lonely;
@@ -162,10 +170,12 @@ TEST(GvcpClient, HeartbeatKeepsControlAndReportsLossWithinTheExpiration) {
     const auto gone = std::chrono::steady_clock::now();
     {
         std::unique_lock guard(lock);
-        ASSERT_TRUE(signalled.wait_for(guard, std::chrono::seconds(10), [&] { return !losses.empty(); }));
+        ASSERT_TRUE(
+            signalled.wait_for(guard, std::chrono::seconds(10), [&] { return !losses.empty(); }));
     }
     const auto waited = std::chrono::steady_clock::now() - gone;
-    EXPECT_GE(waited, std::chrono::milliseconds(300)) << "no loss before the expiration could have passed";
+    EXPECT_GE(waited, std::chrono::milliseconds(300))
+        << "no loss before the expiration could have passed";
     EXPECT_EQ(losses, std::vector<KvResult>{KvCode::CONNECTION_LOST});
     EXPECT_FALSE(client.HasControl());
     EXPECT_FALSE(client.IsHeartbeatRunning());
@@ -178,7 +188,8 @@ TEST(GvcpClient, HeartbeatReportsAPrivilegeTheDeviceDropped) {
     ASSERT_EQ(Configured(client).Open("127.0.0.45"), KvCode::OK);
     ASSERT_EQ(client.TakeControl(), KvCode::OK);
     std::promise<KvResult> lost;
-    ASSERT_EQ(client.StartHeartbeat(300, 5000, [&](KvResult code) { lost.set_value(code); }), KvCode::OK);
+    ASSERT_EQ(client.StartHeartbeat(300, 5000, [&](KvResult code) { lost.set_value(code); }),
+              KvCode::OK);
     // A device timeout shorter than the beat: the device drops the privilege
     // between two beats, and the next beat finds it gone.
     ASSERT_EQ(client.WriteRegister(Reg::HEARTBEAT_TIMEOUT, 100), KvCode::OK);

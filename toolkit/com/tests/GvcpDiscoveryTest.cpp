@@ -31,7 +31,8 @@ TEST(GvcpDiscovery, UnicastFindsTheDevicesThatAnswerWithTheirCameraIdentificatio
     EXPECT_EQ(found[0].m_nCameraId[0], 3);
     EXPECT_EQ(found[0].m_nCameraId[1], 1);
 
-    EXPECT_EQ(found[1].m_sName, found[1].m_sModel) << "a device without a user name goes by its model";
+    EXPECT_EQ(found[1].m_sName, found[1].m_sModel)
+        << "a device without a user name goes by its model";
     EXPECT_EQ(found[1].m_nCameraId[0], 0);
 }
 
@@ -42,6 +43,7 @@ TEST(GvcpDiscovery, BroadcastOnlyOnInterfacesThatCanBroadcast) {
     EXPECT_EQ(discovery.DiscoverBroadcast(loopback, found), KvCode::NOT_SUPPORTED);
     EXPECT_EQ(discovery.DiscoverBroadcast(missing, found), KvCode::NOT_FOUND);
     const KvString bad[] = {"255.255.255.255"};
-    EXPECT_EQ(discovery.DiscoverUnicast(bad, found), KvCode::INVALID_ARGUMENT) << "unicast never broadcasts";
+    EXPECT_EQ(discovery.DiscoverUnicast(bad, found), KvCode::INVALID_ARGUMENT)
+        << "unicast never broadcasts";
     EXPECT_TRUE(found.empty());
 }

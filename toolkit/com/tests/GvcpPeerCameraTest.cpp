@@ -17,7 +17,8 @@ bool ParseLocalUrl(const std::string& url, uint32_t& address, uint32_t& length) 
     if (url.rfind("Local:", 0) != 0 || first == std::string::npos || second == std::string::npos) {
         return false;
     }
-    address = static_cast<uint32_t>(std::stoul(url.substr(first + 1, second - first - 1), nullptr, 16));
+    address =
+        static_cast<uint32_t>(std::stoul(url.substr(first + 1, second - first - 1), nullptr, 16));
     length = static_cast<uint32_t>(std::stoul(url.substr(second + 1), nullptr, 16));
     return true;
 }
@@ -26,11 +27,13 @@ bool ParseLocalUrl(const std::string& url, uint32_t& address, uint32_t& length) 
 
 TEST(GvcpPeerCamera, ClientDiscoversReadsFetchesTheFileAndWritesThePeerCamera) {
     if (!SimHaveProgram("arv-fake-gv-camera-0.8") || !SimHaveProgram("arv-tool-0.8")) {
-        GTEST_SKIP() << "arv-fake-gv-camera-0.8 or arv-tool-0.8 missing (Debian packages aravis-tools, "
-                        "aravis-tools-cli): interop with the peer camera not tested";
+        GTEST_SKIP()
+            << "arv-fake-gv-camera-0.8 or arv-tool-0.8 missing (Debian packages aravis-tools, "
+               "aravis-tools-cli): interop with the peer camera not tested";
     }
     if (!SimAddLoopbackAddress(ADDRESS)) {
-        GTEST_SKIP() << "the peer camera binds only to an address lo carries; run inside scripts/netns";
+        GTEST_SKIP()
+            << "the peer camera binds only to an address lo carries; run inside scripts/netns";
     }
     SimChildProcess camera;
     ASSERT_TRUE(camera.Start({"arv-fake-gv-camera-0.8", "-i", ADDRESS}));
@@ -54,20 +57,23 @@ TEST(GvcpPeerCamera, ClientDiscoversReadsFetchesTheFileAndWritesThePeerCamera) {
     ASSERT_EQ(client.Open(ADDRESS), KvCode::OK);
     // Several bootstrap registers at once; the peer takes one per request, and
     // the client must notice that from its capabilities.
-    const uint32_t addresses[] = {Reg::VERSION, Reg::DEVICE_MODE, Reg::CURRENT_IP, Reg::HEARTBEAT_TIMEOUT};
+    const uint32_t addresses[] = {Reg::VERSION, Reg::DEVICE_MODE, Reg::CURRENT_IP,
+                                  Reg::HEARTBEAT_TIMEOUT};
     uint32_t values[4] = {};
     ASSERT_EQ(client.ReadRegisters(addresses, values), KvCode::OK) << client.GetInfoString().str();
     EXPECT_EQ(values[2], *ParseIp(ADDRESS));
     EXPECT_EQ(values[3], DEFAULT_HEARTBEAT_TIMEOUT_MS);
 
     std::string url(Reg::URL_SIZE, '\0');
-    ASSERT_EQ(client.ReadMemory(Reg::FIRST_URL, std::span(reinterpret_cast<uint8_t*>(url.data()), url.size())),
+    ASSERT_EQ(client.ReadMemory(Reg::FIRST_URL,
+                                std::span(reinterpret_cast<uint8_t*>(url.data()), url.size())),
               KvCode::OK);
     url.resize(url.find('\0'));
     uint32_t fileAddress = 0, fileLength = 0;
     ASSERT_TRUE(ParseLocalUrl(url, fileAddress, fileLength)) << url;
     std::string file(fileLength, '\0');
-    ASSERT_EQ(client.ReadMemory(fileAddress, std::span(reinterpret_cast<uint8_t*>(file.data()), file.size())),
+    ASSERT_EQ(client.ReadMemory(fileAddress,
+                                std::span(reinterpret_cast<uint8_t*>(file.data()), file.size())),
               KvCode::OK);
 
     int status = 0;
@@ -76,7 +82,8 @@ TEST(GvcpPeerCamera, ClientDiscoversReadsFetchesTheFileAndWritesThePeerCamera) {
     ASSERT_FALSE(printed.empty());
     ASSERT_EQ(printed.back(), '\n') << "the peer tool ends the file with a line break of its own";
     printed.pop_back();
-    EXPECT_EQ(file, printed) << "the file read through the first URL differs from what the peer tool prints";
+    EXPECT_EQ(file, printed)
+        << "the file read through the first URL differs from what the peer tool prints";
 
     ASSERT_EQ(client.TakeControl(), KvCode::OK);
     ASSERT_EQ(client.WriteRegister(Reg::HEARTBEAT_TIMEOUT, 5000), KvCode::OK);

@@ -2,8 +2,8 @@
 // what becomes of every acknowledge: lost, held back and sent late, duplicated,
 // or preceded by foreign and malformed packets.
 #include <gtest/gtest.h>
-#include <sys/eventfd.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -56,7 +56,8 @@ private:
                 m_Client = from;
                 m_Back.SendTo(std::span(buffer, *size), m_Device);
             }
-            if (auto size = m_Back.ReceiveFrom(buffer, from, GvcpUdpSocket::Clock::now() + std::chrono::milliseconds(1))) {
+            if (auto size = m_Back.ReceiveFrom(
+                    buffer, from, GvcpUdpSocket::Clock::now() + std::chrono::milliseconds(1))) {
                 for (const Bytes& packet : m_Policy(Bytes(buffer, buffer + *size))) {
                     m_Front.SendTo(packet, m_Client);
                 }
@@ -106,9 +107,13 @@ TEST(GvcpRelay, LateAndDuplicatedAcknowledgesNeverAnswerANewerRequest) {
     UdpRelay relay("127.0.0.53", "127.0.0.52", [&](const Bytes& ack) {
         std::lock_guard guard(lock);
         switch (++acks) {
-            case 1: held = ack; return std::vector<Bytes>{};  // too late for its try
-            case 2: return std::vector<Bytes>{ack, ack};      // the retry's answer, duplicated
-            default: return std::vector<Bytes>{held, ack};    // the late one turns up first
+            case 1:
+                held = ack;
+                return std::vector<Bytes>{};  // too late for its try
+            case 2:
+                return std::vector<Bytes>{ack, ack};  // the retry's answer, duplicated
+            default:
+                return std::vector<Bytes>{held, ack};  // the late one turns up first
         }
     });
     GvcpClient client;
@@ -141,14 +146,10 @@ TEST(GvcpRelay, ForeignAndMalformedPacketsAreIgnored) {
         Bytes oversized(MAX_PACKET + 8, 0);
         std::copy(ack.begin(), ack.begin() + 8, oversized.begin());
         KvBigEndian::Put16(&oversized[4], static_cast<uint16_t>(oversized.size() - 8));
-        return std::vector<Bytes>{Bytes{1, 2, 3},
-                                  Bytes(ack.begin(), ack.begin() + 6),
-                                  wrongCode,
-                                  wrongId,
-                                  badLength,
-                                  twoValues,
-                                  oversized,
-                                  ack};
+        return std::vector<Bytes>{Bytes{1, 2, 3}, Bytes(ack.begin(), ack.begin() + 6),
+                                  wrongCode,      wrongId,
+                                  badLength,      twoValues,
+                                  oversized,      ack};
     });
     relayPointer = &relay;
     GvcpClient client;

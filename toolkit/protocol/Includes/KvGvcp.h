@@ -15,7 +15,7 @@ inline constexpr size_t HEADER_SIZE = 8;
 inline constexpr size_t MAX_PAYLOAD = 540;
 inline constexpr size_t MAX_PACKET = HEADER_SIZE + MAX_PAYLOAD;
 // A read-memory answer carries the address before the data.
-inline constexpr size_t MAX_MEMORY_BLOCK = MAX_PAYLOAD - 4;  // 536
+inline constexpr size_t MAX_MEMORY_BLOCK = MAX_PAYLOAD - 4;         // 536
 inline constexpr size_t MAX_REGISTERS_PER_READ = MAX_PAYLOAD / 4;   // 135
 inline constexpr size_t MAX_REGISTERS_PER_WRITE = MAX_PAYLOAD / 8;  // 67
 inline constexpr size_t DISCOVERY_ACK_SIZE = 248;
@@ -62,8 +62,10 @@ constexpr uint16_t AckFor(uint16_t command) {
         case Cmd::WRITEMEM:
         case Cmd::EVENT:
         case Cmd::EVENTDATA:
-        case Cmd::ACTION: return static_cast<uint16_t>(command + 1);
-        default: return 0;
+        case Cmd::ACTION:
+            return static_cast<uint16_t>(command + 1);
+        default:
+            return 0;
     }
 }
 

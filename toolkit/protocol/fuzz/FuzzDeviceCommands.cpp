@@ -15,14 +15,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const Gvcp::ByteView payload = command->m_Payload;
     if (auto addresses = Gvcp::ParseReadRegPayload(payload)) {
-        if (addresses->size() * 4 != payload.size()) std::abort();
+        if (addresses->size() * 4 != payload.size())
+            std::abort();
     }
     if (auto writes = Gvcp::ParseWriteRegPayload(payload)) {
-        if (writes->size() * 8 != payload.size()) std::abort();
+        if (writes->size() * 8 != payload.size())
+            std::abort();
     }
     (void)Gvcp::ParseReadMemPayload(payload);
     if (auto write = Gvcp::ParseWriteMemPayload(payload)) {
-        if (write->m_Data.size() + 4 != payload.size()) std::abort();
+        if (write->m_Data.size() + 4 != payload.size())
+            std::abort();
     }
     (void)Gvcp::ParseForceIpPayload(payload);
     return 0;

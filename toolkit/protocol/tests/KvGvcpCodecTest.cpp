@@ -9,7 +9,8 @@ using namespace Gvcp;
 namespace {
 Bytes B(std::initializer_list<int> values) {
     Bytes bytes;
-    for (int v : values) bytes.push_back(static_cast<uint8_t>(v));
+    for (int v : values)
+        bytes.push_back(static_cast<uint8_t>(v));
     return bytes;
 }
 }  // namespace
@@ -45,8 +46,8 @@ TEST(GvcpCodec, CommandsMatchHandBuiltBytes) {
          B({0x42, 0x01, 0x00, 0x80, 0x00, 0x08, 0x01, 0x02, 0, 0, 0x0A, 0, 0x12, 0x34, 0x56,
             0x78})},
         {"write two registers", EncodeWriteRegCommand(7, writes),
-         B({0x42, 0x01, 0x00, 0x82, 0x00, 0x10, 0x00, 0x07, 0, 0, 0x0A, 0, 0, 0, 0, 2, 0, 1, 0,
-            4, 0xCA, 0xFE, 0xBA, 0xBE})},
+         B({0x42, 0x01, 0x00, 0x82, 0x00, 0x10, 0x00, 0x07, 0,    0,    0x0A, 0,
+            0,    0,    0,    2,    0,    1,    0,    4,    0xCA, 0xFE, 0xBA, 0xBE})},
         {"read memory", EncodeReadMemCommand(3, 0x00100000, 536),
          B({0x42, 0x01, 0x00, 0x84, 0x00, 0x08, 0x00, 0x03, 0, 0x10, 0, 0, 0, 0, 0x02, 0x18})},
         {"write memory", EncodeWriteMemCommand(4, 0x200, data),
@@ -106,13 +107,15 @@ TEST(GvcpCodec, DevicePayloadsRoundTrip) {
     ASSERT_TRUE(readReg);
     EXPECT_EQ(readReg->m_Header.m_nCommand, Cmd::READREG);
     EXPECT_EQ(readReg->m_Header.m_nRequestId, 1);
-    EXPECT_EQ(ParseReadRegPayload(readReg->m_Payload), std::vector<uint32_t>(addresses, addresses + 3));
+    EXPECT_EQ(ParseReadRegPayload(readReg->m_Payload),
+              std::vector<uint32_t>(addresses, addresses + 3));
 
     const RegisterWrite writes[] = {{0xA00, 2}};
     const Bytes writeRegPacket = EncodeWriteRegCommand(2, writes);
     auto writeReg = ParseCommand(writeRegPacket);
     ASSERT_TRUE(writeReg);
-    EXPECT_EQ(ParseWriteRegPayload(writeReg->m_Payload), std::vector<RegisterWrite>(writes, writes + 1));
+    EXPECT_EQ(ParseWriteRegPayload(writeReg->m_Payload),
+              std::vector<RegisterWrite>(writes, writes + 1));
 
     const Bytes readMemPacket = EncodeReadMemCommand(3, 0x100, 0x40);
     auto readMem = ParseCommand(readMemPacket);
@@ -147,7 +150,8 @@ TEST(GvcpCodec, DevicePayloadsRoundTrip) {
 TEST(GvcpCodec, MalformedTruncatedAndOversizedPacketsAreRejected) {
     const Bytes good = B({0x42, 0x01, 0x00, 0x80, 0x00, 0x04, 0x00, 0x01, 0, 0, 0, 0});
     ASSERT_TRUE(ParseCommand(good));
-    const Bytes truncatedHeader(good.begin(), good.begin() + 7), truncatedPayload(good.begin(), good.end() - 1);
+    const Bytes truncatedHeader(good.begin(), good.begin() + 7),
+        truncatedPayload(good.begin(), good.end() - 1);
     Bytes oversized = good;
     oversized.resize(MAX_PACKET + 4, 0);
     oversized[4] = static_cast<uint8_t>((oversized.size() - 8) >> 8);
