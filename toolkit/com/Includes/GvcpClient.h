@@ -70,6 +70,11 @@ public:
     // Address and size multiples of 4.
     KvResult WriteMemory(uint32_t address, std::span<const uint8_t> data);
 
+    // Gives the device with this MAC a new address (addresses in host order).
+    // Sent to the open target; a device with another MAC stays silent, which
+    // shows as a time-out.
+    KvResult ForceIp(const Gvcp::MacAddress& mac, uint32_t ip, uint32_t mask, uint32_t gateway);
+
     KvResult TakeControl(bool exclusive = false);
     KvResult ReleaseControl();
     bool HasControl() const { return m_bControl; }

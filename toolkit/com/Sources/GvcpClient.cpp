@@ -255,6 +255,13 @@ KvResult GvcpClient::WriteMemory(uint32_t address, std::span<const uint8_t> data
     return KvCode::OK;
 }
 
+KvResult GvcpClient::ForceIp(const MacAddress& mac, uint32_t ip, uint32_t mask, uint32_t gateway) {
+    const ForceIpRequest request{mac, ip, mask, gateway};
+    Bytes payload;
+    return Request([&](uint16_t id) { return EncodeForceIpCommand(id, request); }, Ack::FORCEIP,
+                   [](const Acknowledge&) { return true; }, payload);
+}
+
 KvResult GvcpClient::TakeControl(bool exclusive) {
     const KvResult result = WriteRegister(Reg::CCP, exclusive ? Ccp::EXCLUSIVE : Ccp::CONTROL);
     if (result == KvCode::OK) {

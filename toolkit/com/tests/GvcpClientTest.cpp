@@ -199,3 +199,16 @@ TEST(GvcpClient, HeartbeatReportsAPrivilegeTheDeviceDropped) {
     EXPECT_FALSE(client.HasControl());
     EXPECT_EQ(client.GetErrorInfo(), KvCode::ACCESS_DENIED);
 }
+
+TEST(GvcpClient, ForceIpReachesOnlyTheDeviceWithThatMac) {
+    GvcpTestDevice device("127.0.0.46");
+    GvcpClient client;
+    ASSERT_EQ(Configured(client).Open("127.0.0.46"), KvCode::OK);
+    MacAddress mac = SimDeviceIdentity().m_Mac;
+    ASSERT_EQ(client.ForceIp(mac, 0x7F000063, 0xFF000000, 0), KvCode::OK);
+    EXPECT_EQ(device.m_Device.CurrentIp(), 0x7F000063u);
+    mac[0] ^= 0x80;
+    client.SetRetryCount(0);
+    EXPECT_EQ(client.ForceIp(mac, 0x7F000064, 0xFF000000, 0), KvCode::TIMEOUT);
+    EXPECT_EQ(device.m_Device.CurrentIp(), 0x7F000063u);
+}
