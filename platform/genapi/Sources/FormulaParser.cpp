@@ -168,7 +168,7 @@ private:
 
     struct DepthGuard {
         explicit DepthGuard(FormulaParser& p) : parser(p) {
-            if (++parser.m_iNesting > Formula::kMaxDepth) {
+            if (++parser.m_iNesting > 2 * Formula::kMaxDepth) {  // two frames per parenthesis
                 parser.Fail("formula nested too deeply");
             }
         }
@@ -216,7 +216,8 @@ private:
         if (level > kPowerLevel) {
             return ParseUnary();
         }
-        DepthGuard guard(*this);
+        // Nesting is counted in ParseTernary and ParseUnary; the levels of one
+        // binary chain add a fixed number of frames per parenthesis.
         int left = ParseBinary(level + 1);
         for (;;) {
             if (m_Tok.kind != Tok::Op) {
