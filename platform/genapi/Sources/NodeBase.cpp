@@ -30,8 +30,9 @@ NodeBase& NodeRef::Get(const NodeBase& owner) const {
     return *node;
 }
 
-std::optional<int64_t> ParseInteger(const std::string& text) {
-    std::string_view s = text;
+namespace {
+// Decimal or 0x hexadecimal, nothing else.
+std::optional<int64_t> ParseIntegerText(std::string_view s) {
     bool negative = false;
     if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
         negative = s[0] == '-';
@@ -45,12 +46,6 @@ std::optional<int64_t> ParseInteger(const std::string& text) {
     uint64_t value = 0;
     auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), value, base);
     if (s.empty() || ec != std::errc() || p != s.data() + s.size()) {
-        // Some files write integral values as "10.0"; accept what is integral.
-        if (base == 10) {
-            if (auto f = ParseFloat(text); f && *f == static_cast<double>(SaturatingToInt64(*f))) {
-                return SaturatingToInt64(*f);
-            }
-        }
         return std::nullopt;
     }
     if (base == 10 && value > static_cast<uint64_t>(INT64_MAX) + (negative ? 1u : 0u)) {
@@ -61,20 +56,38 @@ std::optional<int64_t> ParseInteger(const std::string& text) {
     return static_cast<int64_t>(bits);
 }
 
-std::optional<double> ParseFloat(const std::string& text) {
-    std::string_view s = text;
+std::optional<double> ParseFloatText(std::string_view s) {
     if (!s.empty() && s[0] == '+') {
         s.remove_prefix(1);
     }
     double value = 0;
     auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
     if (s.empty() || ec != std::errc() || p != s.data() + s.size()) {
-        if (auto i = ParseInteger(text); i && text.find_first_of(".eE") == std::string::npos) {
-            return static_cast<double>(*i);
-        }
         return std::nullopt;
     }
     return value;
+}
+}  // namespace
+
+std::optional<int64_t> ParseInteger(const std::string& text) {
+    if (auto i = ParseIntegerText(text)) {
+        return i;
+    }
+    // Some files write integral values as "10.0"; accept what is integral.
+    if (auto f = ParseFloatText(text); f && *f == std::trunc(*f) && std::fabs(*f) < 9.2e18) {
+        return static_cast<int64_t>(*f);
+    }
+    return std::nullopt;
+}
+
+std::optional<double> ParseFloat(const std::string& text) {
+    if (auto f = ParseFloatText(text)) {
+        return f;
+    }
+    if (auto i = ParseIntegerText(text)) {  // hexadecimal
+        return static_cast<double>(*i);
+    }
+    return std::nullopt;
 }
 
 EAccessMode CombineAccess(EAccessMode a, EAccessMode b) {
