@@ -24,16 +24,10 @@ BooleanNode::BooleanNode(NodeMap& map, const Description& d) : NodeBase(map, d) 
 }
 
 bool BooleanNode::Decode(int64_t raw) const {
-    if (raw == m_nOnValue) {
-        return true;
-    }
-    if (raw == m_nOffValue) {
-        return false;
-    }
-    GENICAM_RAISE(RuntimeException,
-                  "Boolean '%.100s' holds %lld, neither its OnValue %lld nor its OffValue %lld",
-                  m_sName.c_str(), static_cast<long long>(raw),
-                  static_cast<long long>(m_nOnValue), static_cast<long long>(m_nOffValue));
+    // Only the OnValue reads as true: devices leave other bits or values in
+    // such registers, and every other value is taken as off, as other
+    // GenICam clients show it.
+    return raw == m_nOnValue;
 }
 
 int64_t BooleanNode::DoGetInt(bool ignoreCache) {
