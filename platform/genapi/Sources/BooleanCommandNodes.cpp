@@ -31,7 +31,8 @@ bool BooleanNode::Decode(int64_t raw) const {
 }
 
 int64_t BooleanNode::DoGetInt(bool ignoreCache) {
-    const int64_t raw = m_Value.ref.IsSet() ? m_Value.ref.Get(*this).ReadInt(ignoreCache) : m_nValue;
+    const int64_t raw =
+        m_Value.ref.IsSet() ? m_Value.ref.Get(*this).ReadInt(ignoreCache) : m_nValue;
     return Decode(raw) ? 1 : 0;
 }
 
@@ -47,10 +48,14 @@ void BooleanNode::DoSetInt(int64_t value, bool verify) {
 
 int64_t BooleanNode::DoGetIntProperty(VarProperty property) {
     switch (property) {
-        case VarProperty::Min: return 0;
-        case VarProperty::Max: return 1;
-        case VarProperty::Inc: return 1;
-        default: return DoGetInt(false);
+        case VarProperty::Min:
+            return 0;
+        case VarProperty::Max:
+            return 1;
+        case VarProperty::Inc:
+            return 1;
+        default:
+            return DoGetInt(false);
     }
 }
 
@@ -84,8 +89,9 @@ void BooleanNode::FromString(const gcstring& value, bool verify) {
     } else if (lower == "false" || lower == "0") {
         SetValue(false, verify);
     } else {
-        GENICAM_RAISE(InvalidArgumentException, "Boolean '%.100s': '%.100s' is neither true nor false",
-                      m_sName.c_str(), value.c_str());
+        GENICAM_RAISE(InvalidArgumentException,
+                      "Boolean '%.100s': '%.100s' is neither true nor false", m_sName.c_str(),
+                      value.c_str());
     }
 }
 
@@ -122,6 +128,8 @@ gcstring CommandNode::ToString(bool, bool) {
     GENICAM_RAISE(LogicalErrorException, "Command '%.100s' has no value to show", m_sName.c_str());
 }
 
-void CommandNode::FromString(const gcstring&, bool verify) { Execute(verify); }
+void CommandNode::FromString(const gcstring&, bool verify) {
+    Execute(verify);
+}
 
 }  // namespace GenApi

@@ -15,7 +15,9 @@ FloatNodeBase::FloatNodeBase(NodeMap& map, const Description& d) : NodeBase(map,
     m_eRepresentation = ParseRepresentation(Text(d, "Representation"), PureNumber);
     m_sUnit = Text(d, "Unit");
     const std::string notation = Text(d, "DisplayNotation");
-    m_eNotation = notation == "Fixed" ? fnFixed : notation == "Scientific" ? fnScientific : fnAutomatic;
+    m_eNotation = notation == "Fixed"        ? fnFixed
+                  : notation == "Scientific" ? fnScientific
+                                             : fnAutomatic;
     if (auto precision = ParseInteger(Text(d, "DisplayPrecision"))) {
         m_nPrecision = *precision;
     }
@@ -23,10 +25,14 @@ FloatNodeBase::FloatNodeBase(NodeMap& map, const Description& d) : NodeBase(map,
 
 double FloatNodeBase::DoGetFloatProperty(VarProperty property) {
     switch (property) {
-        case VarProperty::Min: return FloatMin();
-        case VarProperty::Max: return FloatMax();
-        case VarProperty::Inc: return FloatHasInc() ? FloatInc() : 0;
-        default: return DoGetFloat(false);
+        case VarProperty::Min:
+            return FloatMin();
+        case VarProperty::Max:
+            return FloatMax();
+        case VarProperty::Inc:
+            return FloatHasInc() ? FloatInc() : 0;
+        default:
+            return DoGetFloat(false);
     }
 }
 
@@ -34,8 +40,9 @@ void FloatNodeBase::Verify(double value) {
     const double min = GetMin();
     const double max = GetMax();
     if (std::isnan(value) || value < min || value > max) {
-        GENICAM_RAISE(OutOfRangeException, "Value %g of node '%.100s' is outside its range [%g, %g]",
-                      value, m_sName.c_str(), min, max);
+        GENICAM_RAISE(OutOfRangeException,
+                      "Value %g of node '%.100s' is outside its range [%g, %g]", value,
+                      m_sName.c_str(), min, max);
     }
     if (HasInc()) {
         const double inc = GetInc();
@@ -178,7 +185,9 @@ void FloatRegNode::DoSetFloat(double value, bool) {
 SwissKnifeNode::SwissKnifeNode(NodeMap& map, const Description& d)
     : FloatNodeBase(map, d), m_Vars(*this, d), m_Formula(m_Vars.Parse(Text(d, "Formula"))) {}
 
-double SwissKnifeNode::DoGetFloat(bool) { return m_Vars.EvaluateFloat(m_Formula); }
+double SwissKnifeNode::DoGetFloat(bool) {
+    return m_Vars.EvaluateFloat(m_Formula);
+}
 
 // ---- Converter -------------------------------------------------------------------
 

@@ -9,10 +9,18 @@ namespace GenApi {
 namespace {
 
 // Two's-complement arithmetic without undefined behaviour: results wrap.
-int64_t Wrap(uint64_t v) { return static_cast<int64_t>(v); }
-int64_t AddInt(int64_t a, int64_t b) { return Wrap(static_cast<uint64_t>(a) + static_cast<uint64_t>(b)); }
-int64_t SubInt(int64_t a, int64_t b) { return Wrap(static_cast<uint64_t>(a) - static_cast<uint64_t>(b)); }
-int64_t MulInt(int64_t a, int64_t b) { return Wrap(static_cast<uint64_t>(a) * static_cast<uint64_t>(b)); }
+int64_t Wrap(uint64_t v) {
+    return static_cast<int64_t>(v);
+}
+int64_t AddInt(int64_t a, int64_t b) {
+    return Wrap(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
+}
+int64_t SubInt(int64_t a, int64_t b) {
+    return Wrap(static_cast<uint64_t>(a) - static_cast<uint64_t>(b));
+}
+int64_t MulInt(int64_t a, int64_t b) {
+    return Wrap(static_cast<uint64_t>(a) * static_cast<uint64_t>(b));
+}
 
 [[noreturn]] void DivisionByZero(const std::string& text) {
     GENICAM_RAISE(RuntimeException, "Formula '%.200s': division by zero", text.c_str());
@@ -108,19 +116,26 @@ public:
                 } else {
                     return m_V.FloatVariable(static_cast<int>(n.intValue), n.property);
                 }
-            case O::Ternary: return Eval(n.a) != T(0) ? Eval(n.b) : Eval(n.c);
-            case O::Or: return (Eval(n.a) != T(0) || Eval(n.b) != T(0)) ? T(1) : T(0);
-            case O::And: return (Eval(n.a) != T(0) && Eval(n.b) != T(0)) ? T(1) : T(0);
+            case O::Ternary:
+                return Eval(n.a) != T(0) ? Eval(n.b) : Eval(n.c);
+            case O::Or:
+                return (Eval(n.a) != T(0) || Eval(n.b) != T(0)) ? T(1) : T(0);
+            case O::And:
+                return (Eval(n.a) != T(0) && Eval(n.b) != T(0)) ? T(1) : T(0);
             case O::Negate:
                 if constexpr (kInt) {
                     return SubInt(0, Eval(n.a));
                 } else {
                     return -Eval(n.a);
                 }
-            case O::Plus: return Eval(n.a);
-            case O::LogicalNot: return Eval(n.a) == T(0) ? T(1) : T(0);
-            case O::BitNot: return T(~AsInt(Eval(n.a)));
-            default: break;
+            case O::Plus:
+                return Eval(n.a);
+            case O::LogicalNot:
+                return Eval(n.a) == T(0) ? T(1) : T(0);
+            case O::BitNot:
+                return T(~AsInt(Eval(n.a)));
+            default:
+                break;
         }
         if (IsBinary(n.op)) {
             return Binary(n.op, Eval(n.a), Eval(n.b));
@@ -147,39 +162,65 @@ private:
         using O = Formula::Op;
         const std::string& text = m_F.m_sText;
         switch (op) {
-            case O::BitOr: return T(AsInt(a) | AsInt(b));
-            case O::BitXor: return T(AsInt(a) ^ AsInt(b));
-            case O::BitAnd: return T(AsInt(a) & AsInt(b));
-            case O::Equal: return a == b ? T(1) : T(0);
-            case O::NotEqual: return a != b ? T(1) : T(0);
-            case O::Less: return a < b ? T(1) : T(0);
-            case O::Greater: return a > b ? T(1) : T(0);
-            case O::LessEqual: return a <= b ? T(1) : T(0);
-            case O::GreaterEqual: return a >= b ? T(1) : T(0);
-            case O::ShiftLeft: return T(ShiftLeft(AsInt(a), AsInt(b)));
-            case O::ShiftRight: return T(ShiftRight(AsInt(a), AsInt(b)));
-            default: break;
+            case O::BitOr:
+                return T(AsInt(a) | AsInt(b));
+            case O::BitXor:
+                return T(AsInt(a) ^ AsInt(b));
+            case O::BitAnd:
+                return T(AsInt(a) & AsInt(b));
+            case O::Equal:
+                return a == b ? T(1) : T(0);
+            case O::NotEqual:
+                return a != b ? T(1) : T(0);
+            case O::Less:
+                return a < b ? T(1) : T(0);
+            case O::Greater:
+                return a > b ? T(1) : T(0);
+            case O::LessEqual:
+                return a <= b ? T(1) : T(0);
+            case O::GreaterEqual:
+                return a >= b ? T(1) : T(0);
+            case O::ShiftLeft:
+                return T(ShiftLeft(AsInt(a), AsInt(b)));
+            case O::ShiftRight:
+                return T(ShiftRight(AsInt(a), AsInt(b)));
+            default:
+                break;
         }
         if constexpr (kInt) {
             switch (op) {
-                case O::Add: return AddInt(a, b);
-                case O::Subtract: return SubInt(a, b);
-                case O::Multiply: return MulInt(a, b);
-                case O::Divide: return DivInt(a, b, text);
-                case O::Modulo: return ModInt(a, b, text);
-                case O::Power: return PowerInt(a, b, text);
-                default: break;
+                case O::Add:
+                    return AddInt(a, b);
+                case O::Subtract:
+                    return SubInt(a, b);
+                case O::Multiply:
+                    return MulInt(a, b);
+                case O::Divide:
+                    return DivInt(a, b, text);
+                case O::Modulo:
+                    return ModInt(a, b, text);
+                case O::Power:
+                    return PowerInt(a, b, text);
+                default:
+                    break;
             }
         } else {
             switch (op) {
-                case O::Add: return a + b;
-                case O::Subtract: return a - b;
-                case O::Multiply: return a * b;
+                case O::Add:
+                    return a + b;
+                case O::Subtract:
+                    return a - b;
+                case O::Multiply:
+                    return a * b;
                 // Float division follows IEEE: 1/0 is infinite, 0/0 is NaN.
-                case O::Divide: return a / b;
-                case O::Modulo: return std::fmod(a, b);
-                case O::Power: return std::pow(a, b);
-                default: break;
+                case O::Divide:
+                    return a / b;
+                case O::Modulo:
+                    return std::fmod(a, b);
+                case O::Power:
+                    return std::pow(a, b);
+                default:
+                    break;
             }
         }
         GENICAM_RAISE(LogicalErrorException, "Formula '%.200s': bad operator", text.c_str());
@@ -190,14 +231,20 @@ private:
         if constexpr (kInt) {
             // Integer formulas keep exact integers where the function allows it.
             switch (op) {
-                case O::Sgn: return a > 0 ? 1 : (a < 0 ? -1 : 0);
-                case O::Neg: return SubInt(0, a);
-                case O::Abs: return a < 0 ? SubInt(0, a) : a;
+                case O::Sgn:
+                    return a > 0 ? 1 : (a < 0 ? -1 : 0);
+                case O::Neg:
+                    return SubInt(0, a);
+                case O::Abs:
+                    return a < 0 ? SubInt(0, a) : a;
                 case O::Trunc:
                 case O::Floor:
-                case O::Ceil: return a;
-                case O::Round: return b >= 0 ? a : SaturatingToInt64(RoundTo(double(a), double(b)));
-                default: return SaturatingToInt64(FloatFunction(op, double(a), double(b)));
+                case O::Ceil:
+                    return a;
+                case O::Round:
+                    return b >= 0 ? a : SaturatingToInt64(RoundTo(double(a), double(b)));
+                default:
+                    return SaturatingToInt64(FloatFunction(op, double(a), double(b)));
             }
         } else {
             return FloatFunction(op, a, b);
@@ -207,27 +254,44 @@ private:
     double FloatFunction(Formula::Op op, double a, double b) const {
         using O = Formula::Op;
         switch (op) {
-            case O::Sgn: return a > 0 ? 1.0 : (a < 0 ? -1.0 : 0.0);
-            case O::Neg: return -a;
-            case O::Atan: return std::atan(a);
-            case O::Cos: return std::cos(a);
-            case O::Sin: return std::sin(a);
-            case O::Tan: return std::tan(a);
-            case O::Abs: return std::fabs(a);
-            case O::Exp: return std::exp(a);
-            case O::Ln: return std::log(a);
-            case O::Lg: return std::log10(a);
-            case O::Sqrt: return std::sqrt(a);
-            case O::Trunc: return std::trunc(a);
-            case O::Floor: return std::floor(a);
-            case O::Ceil: return std::ceil(a);
-            case O::Round: return RoundTo(a, b);
-            case O::Asin: return std::asin(a);
-            case O::Acos: return std::acos(a);
-            default: break;
+            case O::Sgn:
+                return a > 0 ? 1.0 : (a < 0 ? -1.0 : 0.0);
+            case O::Neg:
+                return -a;
+            case O::Atan:
+                return std::atan(a);
+            case O::Cos:
+                return std::cos(a);
+            case O::Sin:
+                return std::sin(a);
+            case O::Tan:
+                return std::tan(a);
+            case O::Abs:
+                return std::fabs(a);
+            case O::Exp:
+                return std::exp(a);
+            case O::Ln:
+                return std::log(a);
+            case O::Lg:
+                return std::log10(a);
+            case O::Sqrt:
+                return std::sqrt(a);
+            case O::Trunc:
+                return std::trunc(a);
+            case O::Floor:
+                return std::floor(a);
+            case O::Ceil:
+                return std::ceil(a);
+            case O::Round:
+                return RoundTo(a, b);
+            case O::Asin:
+                return std::asin(a);
+            case O::Acos:
+                return std::acos(a);
+            default:
+                break;
         }
-        GENICAM_RAISE(LogicalErrorException, "Formula '%.200s': bad function",
-                      m_F.m_sText.c_str());
+        GENICAM_RAISE(LogicalErrorException, "Formula '%.200s': bad function", m_F.m_sText.c_str());
     }
 
     const Formula& m_F;

@@ -20,8 +20,12 @@ struct Token {
     bool isFloat = false;
 };
 
-bool IsNameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool IsNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsNameStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool IsNameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 }  // namespace
 
@@ -54,7 +58,8 @@ private:
     }
 
     void Next() {
-        while (m_nPos < m_sText.size() && std::isspace(static_cast<unsigned char>(m_sText[m_nPos]))) {
+        while (m_nPos < m_sText.size() &&
+               std::isspace(static_cast<unsigned char>(m_sText[m_nPos]))) {
             ++m_nPos;
         }
         m_nTokenStart = m_nPos;
@@ -87,9 +92,9 @@ private:
             m_nPos = end;
             return;
         }
-        static constexpr std::string_view kOps[] = {"**", "<<", ">>", "<=", ">=", "<>", "==", "!=",
-                                                    "&&", "||", "+",  "-",  "*",  "/",  "%",  "&",
-                                                    "|",  "^",  "~",  "!",  "=",  "<",  ">"};
+        static constexpr std::string_view kOps[] = {
+            "**", "<<", ">>", "<=", ">=", "<>", "==", "!=", "&&", "||", "+", "-",
+            "*",  "/",  "%",  "&",  "|",  "^",  "~",  "!",  "=",  "<",  ">"};
         for (std::string_view op : kOps) {
             if (m_sText.substr(m_nPos, op.size()) == op) {
                 m_Tok.kind = Tok::Op;
@@ -101,12 +106,23 @@ private:
         m_Tok.text = m_sText.substr(m_nPos, 1);
         ++m_nPos;
         switch (c) {
-            case '(': m_Tok.kind = Tok::LParen; return;
-            case ')': m_Tok.kind = Tok::RParen; return;
-            case ',': m_Tok.kind = Tok::Comma; return;
-            case '?': m_Tok.kind = Tok::Question; return;
-            case ':': m_Tok.kind = Tok::Colon; return;
-            default: Fail("unknown character");
+            case '(':
+                m_Tok.kind = Tok::LParen;
+                return;
+            case ')':
+                m_Tok.kind = Tok::RParen;
+                return;
+            case ',':
+                m_Tok.kind = Tok::Comma;
+                return;
+            case '?':
+                m_Tok.kind = Tok::Question;
+                return;
+            case ':':
+                m_Tok.kind = Tok::Colon;
+                return;
+            default:
+                Fail("unknown character");
         }
     }
 
@@ -337,11 +353,11 @@ private:
         static const struct {
             std::string_view name;
             O op;
-        } kFunctions[] = {{"SGN", O::Sgn},     {"NEG", O::Neg},     {"ATAN", O::Atan},
-                          {"COS", O::Cos},     {"SIN", O::Sin},     {"TAN", O::Tan},
-                          {"ABS", O::Abs},     {"EXP", O::Exp},     {"LN", O::Ln},
-                          {"LG", O::Lg},       {"SQRT", O::Sqrt},   {"TRUNC", O::Trunc},
-                          {"FLOOR", O::Floor}, {"CEIL", O::Ceil},   {"ROUND", O::Round},
+        } kFunctions[] = {{"SGN", O::Sgn},     {"NEG", O::Neg},   {"ATAN", O::Atan},
+                          {"COS", O::Cos},     {"SIN", O::Sin},   {"TAN", O::Tan},
+                          {"ABS", O::Abs},     {"EXP", O::Exp},   {"LN", O::Ln},
+                          {"LG", O::Lg},       {"SQRT", O::Sqrt}, {"TRUNC", O::Trunc},
+                          {"FLOOR", O::Floor}, {"CEIL", O::Ceil}, {"ROUND", O::Round},
                           {"ASIN", O::Asin},   {"ACOS", O::Acos}};
         for (const auto& f : kFunctions) {
             if (f.name != name) {

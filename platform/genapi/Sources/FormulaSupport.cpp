@@ -121,9 +121,8 @@ FormulaSupport::Parsed FormulaSupport::Parse(const std::string& text) const {
     Parsed parsed;
     const size_t visible = m_Expressions.size();
     try {
-        parsed.formula = Formula::Parse(text, [this, visible](std::string_view name) {
-            return Lookup(name, visible);
-        });
+        parsed.formula = Formula::Parse(
+            text, [this, visible](std::string_view name) { return Lookup(name, visible); });
     } catch (const GenICam::GenericException& e) {
         parsed.error = std::string(m_Owner.Name()) + ": " + e.GetDescription();
     }
@@ -132,7 +131,8 @@ FormulaSupport::Parsed FormulaSupport::Parse(const std::string& text) const {
 
 const Formula& FormulaSupport::Require(const Parsed& f) {
     if (!f.formula) {
-        GENICAM_RAISE(PropertyException, "%s", f.error.empty() ? "formula missing" : f.error.c_str());
+        GENICAM_RAISE(PropertyException, "%s",
+                      f.error.empty() ? "formula missing" : f.error.c_str());
     }
     return *f.formula;
 }

@@ -8,9 +8,9 @@ ERepresentation ParseRepresentation(const std::string& text, ERepresentation fal
     static const struct {
         const char* name;
         ERepresentation value;
-    } kNames[] = {{"Linear", Linear},         {"Logarithmic", Logarithmic},
-                  {"Boolean", Boolean},       {"PureNumber", PureNumber},
-                  {"HexNumber", HexNumber},   {"IPV4Address", IPV4Address},
+    } kNames[] = {{"Linear", Linear},        {"Logarithmic", Logarithmic},
+                  {"Boolean", Boolean},      {"PureNumber", PureNumber},
+                  {"HexNumber", HexNumber},  {"IPV4Address", IPV4Address},
                   {"MACAddress", MACAddress}};
     for (const auto& n : kNames) {
         if (text == n.name) {
@@ -29,10 +29,14 @@ IntegerNodeBase::IntegerNodeBase(NodeMap& map, const Description& d) : NodeBase(
 
 int64_t IntegerNodeBase::DoGetIntProperty(VarProperty property) {
     switch (property) {
-        case VarProperty::Min: return IntMin();
-        case VarProperty::Max: return IntMax();
-        case VarProperty::Inc: return IntInc();
-        default: return DoGetInt(false);
+        case VarProperty::Min:
+            return IntMin();
+        case VarProperty::Max:
+            return IntMax();
+        case VarProperty::Inc:
+            return IntInc();
+        default:
+            return DoGetInt(false);
     }
 }
 
@@ -130,14 +134,16 @@ int64_t IntegerNode::IntMin() {
     if (m_Min.IsSet()) {
         return Evaluate(m_Min, INT64_MIN);
     }
-    return m_Value.ref.IsSet() ? m_Value.ref.Get(*this).ReadIntProperty(VarProperty::Min) : INT64_MIN;
+    return m_Value.ref.IsSet() ? m_Value.ref.Get(*this).ReadIntProperty(VarProperty::Min)
+                               : INT64_MIN;
 }
 
 int64_t IntegerNode::IntMax() {
     if (m_Max.IsSet()) {
         return Evaluate(m_Max, INT64_MAX);
     }
-    return m_Value.ref.IsSet() ? m_Value.ref.Get(*this).ReadIntProperty(VarProperty::Max) : INT64_MAX;
+    return m_Value.ref.IsSet() ? m_Value.ref.Get(*this).ReadIntProperty(VarProperty::Max)
+                               : INT64_MAX;
 }
 
 int64_t IntegerNode::IntInc() {
@@ -181,7 +187,8 @@ IntRegNode::Field IntRegNode::GetField() {
     int64_t low = std::min(*m_nLsb, *m_nMsb);
     int64_t high = std::max(*m_nLsb, *m_nMsb);
     if (low < 0 || high >= registerBits || high - low >= 64) {
-        GENICAM_RAISE(PropertyException, "Masked register '%.100s': bits %lld..%lld outside the register",
+        GENICAM_RAISE(PropertyException,
+                      "Masked register '%.100s': bits %lld..%lld outside the register",
                       m_sName.c_str(), static_cast<long long>(low), static_cast<long long>(high));
     }
     // Big-endian registers count bit 0 from the most significant end.
@@ -190,7 +197,9 @@ IntRegNode::Field IntRegNode::GetField() {
 }
 
 namespace {
-uint64_t Mask(int width) { return width >= 64 ? ~0ULL : ((1ULL << width) - 1); }
+uint64_t Mask(int width) {
+    return width >= 64 ? ~0ULL : ((1ULL << width) - 1);
+}
 }  // namespace
 
 int64_t IntRegNode::DoGetInt(bool ignoreCache) {
@@ -242,7 +251,9 @@ int64_t IntRegNode::IntMax() {
 IntSwissKnifeNode::IntSwissKnifeNode(NodeMap& map, const Description& d)
     : IntegerNodeBase(map, d), m_Vars(*this, d), m_Formula(m_Vars.Parse(Text(d, "Formula"))) {}
 
-int64_t IntSwissKnifeNode::DoGetInt(bool) { return m_Vars.EvaluateInt(m_Formula); }
+int64_t IntSwissKnifeNode::DoGetInt(bool) {
+    return m_Vars.EvaluateInt(m_Formula);
+}
 
 // ---- IntConverter -----------------------------------------------------------
 

@@ -15,9 +15,12 @@ thread_local long t_nSteps = 0;
 constexpr long kMaxSteps = 2'000'000;
 
 std::optional<EAccessMode> ParseAccess(const std::string& text) {
-    if (text == "RO") return RO;
-    if (text == "WO") return WO;
-    if (text == "RW") return RW;
+    if (text == "RO")
+        return RO;
+    if (text == "WO")
+        return WO;
+    if (text == "RW")
+        return RW;
     return std::nullopt;
 }
 }  // namespace
@@ -91,10 +94,14 @@ std::optional<double> ParseFloat(const std::string& text) {
 }
 
 EAccessMode CombineAccess(EAccessMode a, EAccessMode b) {
-    if (a == NI || b == NI) return NI;
-    if (a == NA || b == NA) return NA;
-    if (a == RW) return b;
-    if (b == RW) return a;
+    if (a == NI || b == NI)
+        return NI;
+    if (a == NA || b == NA)
+        return NA;
+    if (a == RW)
+        return b;
+    if (b == RW)
+        return a;
     return a == b ? a : NA;  // RO with WO leaves nothing
 }
 
@@ -242,7 +249,9 @@ void NodeBase::GetChildren(NodeList_t& children) const {
     }
 }
 
-void NodeBase::InvalidateNode() { m_Map.InvalidateFrom(*this); }
+void NodeBase::InvalidateNode() {
+    m_Map.InvalidateFrom(*this);
+}
 
 EAccessMode NodeBase::GetAccessMode() const {
     EvalGuard guard(*this, EvalGuard::Access);
@@ -253,7 +262,8 @@ EAccessMode NodeBase::GetAccessMode() const {
         return NA;
     }
     EAccessMode mode = BaseAccessMode();
-    if ((mode == RW || mode == WO) && m_pIsLocked.IsSet() && m_pIsLocked.Get(*this).ReadInt() != 0) {
+    if ((mode == RW || mode == WO) && m_pIsLocked.IsSet() &&
+        m_pIsLocked.Get(*this).ReadInt() != 0) {
         mode = mode == RW ? RO : NA;
     }
     if (m_eImposed) {
@@ -286,27 +296,36 @@ void NodeBase::RaiseNoNumber() const {
 int64_t NodeBase::ReadInt(bool ignoreCache) {
     EvalGuard guard(*this, EvalGuard::Value);
     switch (NumericKind()) {
-        case Numeric::Integer: return DoGetInt(ignoreCache);
-        case Numeric::Float: return SaturatingToInt64(DoGetFloat(ignoreCache));
-        default: RaiseNoNumber();
+        case Numeric::Integer:
+            return DoGetInt(ignoreCache);
+        case Numeric::Float:
+            return SaturatingToInt64(DoGetFloat(ignoreCache));
+        default:
+            RaiseNoNumber();
     }
 }
 
 double NodeBase::ReadFloat(bool ignoreCache) {
     EvalGuard guard(*this, EvalGuard::Value);
     switch (NumericKind()) {
-        case Numeric::Integer: return static_cast<double>(DoGetInt(ignoreCache));
-        case Numeric::Float: return DoGetFloat(ignoreCache);
-        default: RaiseNoNumber();
+        case Numeric::Integer:
+            return static_cast<double>(DoGetInt(ignoreCache));
+        case Numeric::Float:
+            return DoGetFloat(ignoreCache);
+        default:
+            RaiseNoNumber();
     }
 }
 
 void NodeBase::WriteInt(int64_t value, bool verify) {
     EvalGuard guard(*this, EvalGuard::Write);
     switch (NumericKind()) {
-        case Numeric::Integer: return DoSetInt(value, verify);
-        case Numeric::Float: return DoSetFloat(static_cast<double>(value), verify);
-        default: RaiseNoNumber();
+        case Numeric::Integer:
+            return DoSetInt(value, verify);
+        case Numeric::Float:
+            return DoSetFloat(static_cast<double>(value), verify);
+        default:
+            RaiseNoNumber();
     }
 }
 
@@ -314,9 +333,12 @@ void NodeBase::WriteFloat(double value, bool verify) {
     EvalGuard guard(*this, EvalGuard::Write);
     switch (NumericKind()) {
         // Integers below a float node take the nearest integer.
-        case Numeric::Integer: return DoSetInt(SaturatingToInt64(std::nearbyint(value)), verify);
-        case Numeric::Float: return DoSetFloat(value, verify);
-        default: RaiseNoNumber();
+        case Numeric::Integer:
+            return DoSetInt(SaturatingToInt64(std::nearbyint(value)), verify);
+        case Numeric::Float:
+            return DoSetFloat(value, verify);
+        default:
+            RaiseNoNumber();
     }
 }
 
@@ -342,13 +364,27 @@ double NodeBase::ReadFloatProperty(VarProperty property) {
     return DoGetFloatProperty(property);
 }
 
-int64_t NodeBase::DoGetInt(bool) { RaiseNoNumber(); }
-double NodeBase::DoGetFloat(bool) { RaiseNoNumber(); }
-void NodeBase::DoSetInt(int64_t, bool) { RaiseNoNumber(); }
-void NodeBase::DoSetFloat(double, bool) { RaiseNoNumber(); }
-int64_t NodeBase::DoGetIntProperty(VarProperty) { RaiseNoNumber(); }
-double NodeBase::DoGetFloatProperty(VarProperty) { RaiseNoNumber(); }
+int64_t NodeBase::DoGetInt(bool) {
+    RaiseNoNumber();
+}
+double NodeBase::DoGetFloat(bool) {
+    RaiseNoNumber();
+}
+void NodeBase::DoSetInt(int64_t, bool) {
+    RaiseNoNumber();
+}
+void NodeBase::DoSetFloat(double, bool) {
+    RaiseNoNumber();
+}
+int64_t NodeBase::DoGetIntProperty(VarProperty) {
+    RaiseNoNumber();
+}
+double NodeBase::DoGetFloatProperty(VarProperty) {
+    RaiseNoNumber();
+}
 
-void NodeBase::NotifyChanged() { m_Map.OnNodeChanged(*this); }
+void NodeBase::NotifyChanged() {
+    m_Map.OnNodeChanged(*this);
+}
 
 }  // namespace GenApi

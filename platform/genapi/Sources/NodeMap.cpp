@@ -160,7 +160,9 @@ void NodeMap::Build(const Description& d) {
     Add(std::move(node), true);
 }
 
-void NodeMap::GetNodes(NodeList_t& nodes) const { nodes.assign(m_Listed.begin(), m_Listed.end()); }
+void NodeMap::GetNodes(NodeList_t& nodes) const {
+    nodes.assign(m_Listed.begin(), m_Listed.end());
+}
 
 NodeBase* NodeMap::FindNode(const std::string& name) const {
     auto it = m_Index.find(name);

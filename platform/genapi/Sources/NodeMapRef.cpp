@@ -18,8 +18,8 @@ namespace {
 void RequirePathComponent(const gcstring& what, const gcstring& value) {
     if (value.empty() || value == "." || value == ".." ||
         value.find_first_of("/\\") != gcstring::npos || value.find('\0') != gcstring::npos) {
-        GENICAM_RAISE(InvalidArgumentException, "Invalid repository %s name '%.100s'",
-                      what.c_str(), value.c_str());
+        GENICAM_RAISE(InvalidArgumentException, "Invalid repository %s name '%.100s'", what.c_str(),
+                      value.c_str());
     }
 }
 
@@ -63,7 +63,9 @@ void CNodeMapRef::_LoadXMLFromFile(const gcstring& vendor, const gcstring& model
     _LoadXMLFromString(ReadWholeFile(path));
 }
 
-void CNodeMapRef::_Destroy() { m_pMap.reset(); }
+void CNodeMapRef::_Destroy() {
+    m_pMap.reset();
+}
 
 void CNodeMapRef::RequireLoaded() const {
     if (!m_pMap) {
@@ -120,7 +122,9 @@ void CNodeMapRef::_Poll(int64_t elapsedMilliseconds) const {
     }
 }
 
-INodeMap* CNodeMapRef::_Ptr() const { return m_pMap.get(); }
+INodeMap* CNodeMapRef::_Ptr() const {
+    return m_pMap.get();
+}
 
 gcstring CNodeMapRef::_GetRootAttribute(const gcstring& name) const {
     if (!m_pMap) {

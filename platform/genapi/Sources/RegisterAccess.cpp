@@ -70,7 +70,7 @@ RegisterAccess::RegisterAccess(NodeBase& owner, const Description& d) : m_Owner(
         m_eAccess = p->value == "RW" ? RW : p->value == "WO" ? WO : RO;
     }
     if (const Property* p = d.Find("Cachable")) {
-        m_eCachable = p->value == "NoCache"        ? NoCache
+        m_eCachable = p->value == "NoCache"       ? NoCache
                       : p->value == "WriteAround" ? WriteAround
                                                   : WriteThrough;
     }
@@ -167,7 +167,8 @@ void RegisterAccess::Write(std::span<const uint8_t> bytes) {
 uint64_t RegisterAccess::ReadBits(bool ignoreCache) {
     const int64_t length = Length();
     if (length > 8) {
-        GENICAM_RAISE(PropertyException, "Register '%.100s' is %lld bytes long, more than a number holds",
+        GENICAM_RAISE(PropertyException,
+                      "Register '%.100s' is %lld bytes long, more than a number holds",
                       m_Owner.Name().c_str(), static_cast<long long>(length));
     }
     std::array<uint8_t, 8> bytes{};
@@ -179,7 +180,8 @@ uint64_t RegisterAccess::ReadBits(bool ignoreCache) {
 void RegisterAccess::WriteBits(uint64_t bits) {
     const int64_t length = Length();
     if (length > 8) {
-        GENICAM_RAISE(PropertyException, "Register '%.100s' is %lld bytes long, more than a number holds",
+        GENICAM_RAISE(PropertyException,
+                      "Register '%.100s' is %lld bytes long, more than a number holds",
                       m_Owner.Name().c_str(), static_cast<long long>(length));
     }
     std::array<uint8_t, 8> bytes{};

@@ -58,8 +58,12 @@ int64_t StringNode::GetMaxLength() {
     return INT64_MAX;
 }
 
-gcstring StringNode::ToString(bool verify, bool ignoreCache) { return GetValue(verify, ignoreCache); }
-void StringNode::FromString(const gcstring& value, bool verify) { SetValue(value, verify); }
+gcstring StringNode::ToString(bool verify, bool ignoreCache) {
+    return GetValue(verify, ignoreCache);
+}
+void StringNode::FromString(const gcstring& value, bool verify) {
+    SetValue(value, verify);
+}
 
 // ---- StringReg ----------------------------------------------------------------
 
@@ -81,20 +85,26 @@ void StringRegNode::SetValue(const gcstring& value, bool) {
     EvalGuard guard(*this, EvalGuard::Write);
     const int64_t length = m_Reg.Length();
     if (static_cast<int64_t>(value.size()) > length) {
-        GENICAM_RAISE(OutOfRangeException, "String '%.100s' of %zu characters does not fit %lld bytes",
-                      m_sName.c_str(), value.size(), static_cast<long long>(length));
+        GENICAM_RAISE(OutOfRangeException,
+                      "String '%.100s' of %zu characters does not fit %lld bytes", m_sName.c_str(),
+                      value.size(), static_cast<long long>(length));
     }
     std::vector<uint8_t> bytes(static_cast<size_t>(length), 0);
     std::memcpy(bytes.data(), value.data(), value.size());
     m_Reg.Write(bytes);
 }
 
-gcstring StringRegNode::ToString(bool verify, bool ignoreCache) { return GetValue(verify, ignoreCache); }
-void StringRegNode::FromString(const gcstring& value, bool verify) { SetValue(value, verify); }
+gcstring StringRegNode::ToString(bool verify, bool ignoreCache) {
+    return GetValue(verify, ignoreCache);
+}
+void StringRegNode::FromString(const gcstring& value, bool verify) {
+    SetValue(value, verify);
+}
 
 // ---- Register -----------------------------------------------------------------
 
-RegisterNode::RegisterNode(NodeMap& map, const Description& d) : NodeBase(map, d), m_Reg(*this, d) {}
+RegisterNode::RegisterNode(NodeMap& map, const Description& d)
+    : NodeBase(map, d), m_Reg(*this, d) {}
 
 void RegisterNode::RequireLength(int64_t length) {
     if (length != m_Reg.Length()) {
@@ -138,9 +148,12 @@ gcstring RegisterNode::ToString(bool verify, bool ignoreCache) {
 
 void RegisterNode::FromString(const gcstring& value, bool verify) {
     auto digit = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
         return -1;
     };
     if (value.size() % 2 != 0) {
@@ -151,8 +164,9 @@ void RegisterNode::FromString(const gcstring& value, bool verify) {
     for (size_t i = 0; i < value.size(); i += 2) {
         const int hi = digit(value[i]), lo = digit(value[i + 1]);
         if (hi < 0 || lo < 0) {
-            GENICAM_RAISE(InvalidArgumentException, "Register '%.100s': '%.100s' is not hexadecimal",
-                          m_sName.c_str(), value.c_str());
+            GENICAM_RAISE(InvalidArgumentException,
+                          "Register '%.100s': '%.100s' is not hexadecimal", m_sName.c_str(),
+                          value.c_str());
         }
         bytes.push_back(static_cast<uint8_t>(hi * 16 + lo));
     }

@@ -56,7 +56,8 @@ public:
     gcstring ToString(bool verify = false, bool ignoreCache = false) override;
     void FromString(const gcstring& value, bool verify = true) override;
     void Set(const uint8_t* buffer, int64_t length, bool verify = true) override;
-    void Get(uint8_t* buffer, int64_t length, bool verify = false, bool ignoreCache = false) override;
+    void Get(uint8_t* buffer, int64_t length, bool verify = false,
+             bool ignoreCache = false) override;
     int64_t GetLength() override { return m_Reg.Length(); }
     int64_t GetAddress() override { return m_Reg.Address(); }
 

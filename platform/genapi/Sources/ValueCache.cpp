@@ -21,7 +21,8 @@ void ValueCache::Store(const CacheKey& key, std::span<const uint8_t> bytes) {
 void ValueCache::DropOverlapping(const CacheKey& key) {
     // Overflow-safe end addresses: addresses come from device files.
     auto end = [](int64_t address, int64_t length) {
-        uint64_t e = static_cast<uint64_t>(address) + static_cast<uint64_t>(std::max<int64_t>(length, 0));
+        uint64_t e =
+            static_cast<uint64_t>(address) + static_cast<uint64_t>(std::max<int64_t>(length, 0));
         return e;
     };
     const uint64_t start = static_cast<uint64_t>(key.address);

@@ -23,7 +23,9 @@ struct DocFree {
     void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
 };
 
-std::string_view Name(const xmlNode* n) { return reinterpret_cast<const char*>(n->name); }
+std::string_view Name(const xmlNode* n) {
+    return reinterpret_cast<const char*>(n->name);
+}
 
 std::string Trim(std::string s) {
     const char* ws = " \t\r\n";

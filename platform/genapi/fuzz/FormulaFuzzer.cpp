@@ -13,7 +13,9 @@ public:
     int64_t IntVariable(int index, VarProperty p) const override {
         return index == 0 ? INT64_MIN + static_cast<int>(p) : -1;
     }
-    double FloatVariable(int index, VarProperty) const override { return index == 0 ? -0.0 : 1e308; }
+    double FloatVariable(int index, VarProperty) const override {
+        return index == 0 ? -0.0 : 1e308;
+    }
 };
 }  // namespace
 

@@ -28,8 +28,9 @@ struct Loaded {
 }  // namespace
 
 TEST(Access, ModesFollowImplementedAvailableLockedRegisterAndImposed) {
-    Loaded m(Reg("Rw", 0, "RW") + Reg("Ro", 4, "RO") + Reg("Wo", 8, "WO") + Reg("Flag", 12, "RW") +
-             R"(<Integer Name="NotImplemented"><pIsImplemented>Flag</pIsImplemented><pValue>Rw</pValue></Integer>
+    Loaded m(
+        Reg("Rw", 0, "RW") + Reg("Ro", 4, "RO") + Reg("Wo", 8, "WO") + Reg("Flag", 12, "RW") +
+        R"(<Integer Name="NotImplemented"><pIsImplemented>Flag</pIsImplemented><pValue>Rw</pValue></Integer>
                 <Integer Name="NotAvailable"><pIsAvailable>Flag</pIsAvailable><pValue>Rw</pValue></Integer>
                 <Integer Name="Locked"><pIsLocked>Flag</pIsLocked><pValue>Rw</pValue></Integer>
                 <Integer Name="LockedWo"><pIsLocked>Flag</pIsLocked><pValue>Wo</pValue></Integer>
@@ -45,11 +46,20 @@ TEST(Access, ModesFollowImplementedAvailableLockedRegisterAndImposed) {
         EAccessMode whenFlagIs0, whenFlagIs1;
     };
     const Case cases[] = {
-        {"Rw", RW, RW},           {"Ro", RO, RO},           {"Wo", WO, WO},
-        {"NotImplemented", NI, RW}, {"NotAvailable", NA, RW}, {"Locked", RW, RO},
-        {"LockedWo", WO, NA},     {"ImposedRo", RO, RO},    {"ImposedWoOnRo", NA, NA},
-        {"OnRo", RO, RO},         {"Literal", RW, RW},      {"Knife", RO, RO},
-        {"Cat", RO, RO},          {"NoPort", NA, NA},
+        {"Rw", RW, RW},
+        {"Ro", RO, RO},
+        {"Wo", WO, WO},
+        {"NotImplemented", NI, RW},
+        {"NotAvailable", NA, RW},
+        {"Locked", RW, RO},
+        {"LockedWo", WO, NA},
+        {"ImposedRo", RO, RO},
+        {"ImposedWoOnRo", NA, NA},
+        {"OnRo", RO, RO},
+        {"Literal", RW, RW},
+        {"Knife", RO, RO},
+        {"Cat", RO, RO},
+        {"NoPort", NA, NA},
     };
     for (uint32_t flag : {0u, 1u}) {
         m.port.Put32(12, flag);
@@ -105,10 +115,11 @@ TEST(Cache, ModesDecideWhetherAReadReachesTheDevice) {
 }
 
 TEST(Cache, InvalidatorsPollingAndBytesSharedAtOneAddress) {
-    Loaded m(Reg("Mode", 0, "RW") + Reg("Status", 4, "RO", "<pInvalidator>ModeFront</pInvalidator>") +
-             Reg("Temp", 8, "RO", "<PollingTime>1000</PollingTime>") +
-             "<Integer Name='ModeFront'><pValue>Mode</pValue></Integer>"
-             R"(<StructReg Comment="Bits"><Address>12</Address><Length>4</Length><AccessMode>RW</AccessMode>
+    Loaded m(
+        Reg("Mode", 0, "RW") + Reg("Status", 4, "RO", "<pInvalidator>ModeFront</pInvalidator>") +
+        Reg("Temp", 8, "RO", "<PollingTime>1000</PollingTime>") +
+        "<Integer Name='ModeFront'><pValue>Mode</pValue></Integer>"
+        R"(<StructReg Comment="Bits"><Address>12</Address><Length>4</Length><AccessMode>RW</AccessMode>
                   <pPort>Device</pPort><Endianess>BigEndian</Endianess>
                   <StructEntry Name="A"><Bit>31</Bit></StructEntry>
                   <StructEntry Name="B"><Bit>30</Bit></StructEntry></StructReg>

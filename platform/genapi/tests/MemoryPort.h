@@ -59,7 +59,8 @@ inline std::string GenICamFile(const std::string& nodes) {
 <RegisterDescription ModelName="Test" VendorName="Varkel" SchemaMajorVersion="1"
     SchemaMinorVersion="1" SchemaSubMinorVersion="0"
     xmlns="http://www.genicam.org/GenApi/Version_1_1">
-)" + nodes + R"(
+)" + nodes +
+           R"(
 <Port Name="Device"/>
 </RegisterDescription>)";
 }

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <dlfcn.h>
+
 #include "MemoryPort.h"
 
 using namespace GenApi;
@@ -55,8 +57,8 @@ TEST(NodeMapLoad, RefusesWhatIsNotAGenICamFileWithWhereItFailed) {
     const char* bad[] = {
         "",
         "plain text",
-        "<RegisterDescription>",                                  // not well-formed
-        "<html><body/></html>",                                   // another root
+        "<RegisterDescription>",                                    // not well-formed
+        "<html><body/></html>",                                     // another root
         "<RegisterDescription xmlns='http://example.org/other'/>",  // another name space
         "<!DOCTYPE RegisterDescription [<!ENTITY a 'aaaa'>]><RegisterDescription/>",
         "<RegisterDescription><Integer Name='A'/><Float Name='A'/></RegisterDescription>",
@@ -84,8 +86,8 @@ TEST(NodeMapLoad, SecondLoadIsRefusedUntilDestroyed) {
 }
 
 TEST(NodeMapLoad, FindsVendorModelFilesBelowGenicamRoot) {
-    const auto root = std::filesystem::temp_directory_path() /
-                      ("genapi-repo-" + std::to_string(::getpid()));
+    const auto root =
+        std::filesystem::temp_directory_path() / ("genapi-repo-" + std::to_string(::getpid()));
     std::filesystem::create_directories(root / "xml" / "GenApi" / "Varkel");
     std::ofstream(root / "xml" / "GenApi" / "Varkel" / "VKR-Q1.xml")
         << GenICamFile("<Integer Name='Answer'><Value>42</Value></Integer>");
@@ -128,14 +130,27 @@ TEST(NodeMapLoad, TypedPointersAreEmptyForOtherKindsAndRaiseWhenUsed) {
 TEST(NodeMapLoad, ConnectBindsThePortNamedAfterTheDeviceOrTheOnlyPort) {
     MemoryPort port(16);
     CNodeMapRef onlyOther;
-    onlyOther._LoadXMLFromString(R"(<RegisterDescription xmlns="http://www.genicam.org/GenApi/Version_1_0">
+    onlyOther._LoadXMLFromString(
+        R"(<RegisterDescription xmlns="http://www.genicam.org/GenApi/Version_1_0">
       <Port Name="Cam"/></RegisterDescription>)");
     EXPECT_TRUE(onlyOther._Connect(&port));
     EXPECT_EQ(onlyOther._GetNode("Cam")->GetAccessMode(), RW);
 
     CNodeMapRef two;
-    two._LoadXMLFromString(R"(<RegisterDescription><Port Name="A"/><Port Name="B"/></RegisterDescription>)");
+    two._LoadXMLFromString(
+        R"(<RegisterDescription><Port Name="A"/><Port Name="B"/></RegisterDescription>)");
     EXPECT_FALSE(two._Connect(&port));
     EXPECT_TRUE(two._Connect(&port, "B"));
     EXPECT_EQ(two._GetNode("A")->GetAccessMode(), NA);
+}
+
+TEST(NodeMapLoad, TheLibraryAnswersARunTimeProbeByItsPlainName) {
+    // The GigE Vision library finds this library with dlopen and probes it
+    // before it uses the C++ interfaces.
+    void* self = ::dlopen(nullptr, RTLD_NOW);
+    ASSERT_NE(self, nullptr);
+    auto probe = reinterpret_cast<const char* (*)()>(::dlsym(self, "GenApiLibraryVersion"));
+    ASSERT_NE(probe, nullptr);
+    EXPECT_STREQ(probe(), GenApiLibraryVersion());
+    ::dlclose(self);
 }

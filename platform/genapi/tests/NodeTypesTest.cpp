@@ -118,11 +118,19 @@ TEST_F(NodeTypes, NodePropertiesComeFromTheCommonElements) {
     EXPECT_EQ(width->GetCachingMode(), WriteThrough);
     EXPECT_EQ(Node("StartReg")->GetCachingMode(), NoCache);
     const std::pair<const char*, EInterfaceType> kinds[] = {
-        {"Root", intfICategory},    {"Width", intfIInteger},     {"Gain", intfIFloat},
-        {"ReverseX", intfIBoolean}, {"Start", intfICommand},     {"Label", intfIString},
-        {"Lut", intfIRegister},     {"PixelFormat", intfIEnumeration},
-        {"EnumEntry_PixelFormat_Mono8", intfIEnumEntry},         {"Device", intfIPort},
-        {"FlagTop", intfIInteger},  {"AspectRatio", intfIFloat}, {"PayloadSize", intfIInteger},
+        {"Root", intfICategory},
+        {"Width", intfIInteger},
+        {"Gain", intfIFloat},
+        {"ReverseX", intfIBoolean},
+        {"Start", intfICommand},
+        {"Label", intfIString},
+        {"Lut", intfIRegister},
+        {"PixelFormat", intfIEnumeration},
+        {"EnumEntry_PixelFormat_Mono8", intfIEnumEntry},
+        {"Device", intfIPort},
+        {"FlagTop", intfIInteger},
+        {"AspectRatio", intfIFloat},
+        {"PayloadSize", intfIInteger},
     };
     for (auto [name, kind] : kinds) {
         ASSERT_NE(Node(name), nullptr) << name;

@@ -4,8 +4,8 @@
 // register image with arv-tool-0.8. Our node map then reads every feature
 // reachable from Root out of that image through a memory port, and the
 // values must be those arv-tool reads from the running camera.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -55,7 +55,8 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        if (posix_spawnp(&m_Pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ) != 0) {
+        if (posix_spawnp(&m_Pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ) !=
+            0) {
             m_Pid = -1;
         }
         posix_spawn_file_actions_destroy(&actions);
@@ -68,7 +69,8 @@ public:
     }
     bool Started() const { return m_Pid > 0; }
     std::string Tool(const std::string& args) const {
-        return Run(std::string("timeout 30 arv-tool-0.8 -a ") + kAddress + " " + args + " 2>/dev/null");
+        return Run(std::string("timeout 30 arv-tool-0.8 -a ") + kAddress + " " + args +
+                   " 2>/dev/null");
     }
 
 private:
@@ -109,7 +111,8 @@ void CollectFeatures(ICategory& category, std::vector<INode*>& out, std::set<INo
 
 TEST(ThirdPartyFile, FakeCameraXmlLoadsAndEveryFeatureReadsAsThePeerReadsIt) {
     if (!OnPath("arv-fake-gv-camera-0.8") || !OnPath("arv-tool-0.8")) {
-        GTEST_SKIP() << "arv-fake-gv-camera-0.8 / arv-tool-0.8 not installed (package aravis-tools)";
+        GTEST_SKIP()
+            << "arv-fake-gv-camera-0.8 / arv-tool-0.8 not installed (package aravis-tools)";
     }
     const char* netns = std::getenv("KV_IN_PRIVATE_NETNS");
     if (!netns || std::string(netns) != "1") {
@@ -118,7 +121,8 @@ TEST(ThirdPartyFile, FakeCameraXmlLoadsAndEveryFeatureReadsAsThePeerReadsIt) {
     FakeCamera camera;
     ASSERT_TRUE(camera.Started());
     std::string xml;
-    for (int attempt = 0; attempt < 50 && xml.find("RegisterDescription") == std::string::npos; ++attempt) {
+    for (int attempt = 0; attempt < 50 && xml.find("RegisterDescription") == std::string::npos;
+         ++attempt) {
         ::usleep(100000);  // the camera needs a moment to open its socket
         xml = camera.Tool("genicam");
     }
@@ -195,7 +199,8 @@ TEST(ThirdPartyFile, FakeCameraXmlLoadsAndEveryFeatureReadsAsThePeerReadsIt) {
         std::string theirs = it->second;
         CFloatPtr f = map._GetNode(name);
         if (f.IsValid()) {
-            EXPECT_NEAR(std::stod(value), std::stod(theirs), 1e-6 * std::max(1.0, std::fabs(std::stod(value))))
+            EXPECT_NEAR(std::stod(value), std::stod(theirs),
+                        1e-6 * std::max(1.0, std::fabs(std::stod(value))))
                 << name;
             continue;
         }

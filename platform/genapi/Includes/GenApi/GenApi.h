@@ -6,3 +6,4 @@
 #include "GenApi/NodeMapRef.h"
 #include "GenApi/Pointer.h"
 #include "GenApi/Types.h"
+#include "GenApi/Version.h"

@@ -24,10 +24,10 @@ private:
     std::string m_sWhat;
 };
 
-#define GENICAM_DECLARE_EXCEPTION(Kind)              \
-    class Kind : public GenericException {           \
-    public:                                          \
-        using GenericException::GenericException;    \
+#define GENICAM_DECLARE_EXCEPTION(Kind)           \
+    class Kind : public GenericException {        \
+    public:                                       \
+        using GenericException::GenericException; \
     }
 
 // A device or a file failed at run time (port errors, malformed values).
