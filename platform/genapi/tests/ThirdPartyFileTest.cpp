@@ -25,7 +25,7 @@ using namespace GenApi;
 
 namespace {
 
-constexpr const char* kAddress = "127.0.0.61";
+constexpr const char* kAddress = "127.0.0.91";
 constexpr size_t kImageSize = 0x400;  // every register the file names lies below
 
 bool OnPath(const char* tool) {
