@@ -244,6 +244,8 @@ void KvConfig::MirrorAll() {
 
 void KvConfig::Mirror(uint32_t id) {
     std::lock_guard lock(m_mEntries);
+    // Showing another entry is no change made by anybody.
+    const bool wasChanged = IsParameterChanged(id);
     ++m_nMirroring;
     if (id == KvConfigParam::DEVICE_COUNT) {
         // Read-only: the default is the one way to store it without a write.
@@ -254,6 +256,9 @@ void KvConfig::Mirror(uint32_t id) {
         SetParameter(id, HasCurrent() ? m_Entries[m_nCurrent][id] : m_Defaults[id]);
     }
     --m_nMirroring;
+    if (!wasChanged) {
+        ClearParameterChanged(id);
+    }
 }
 
 KvResult KvConfig::OnParameterGet(uint32_t, uint32_t id, const KvString&) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -78,8 +79,11 @@ TEST(KvConfig, ParametersReadAndWriteTheCurrentEntry) {
     EXPECT_EQ(Integer(config, CURRENT_DEVICE), 2);
     EXPECT_EQ(Text(config, DEVICE_NAME), "C");
 
+    config.ClearAllChanged();
     ASSERT_EQ(config.GoFirst(), 0u);
+    EXPECT_FALSE(config.IsAnyParameterChanged());
     ASSERT_EQ(config.SetParameter(PACKET_SIZE, int64_t{9000}), 0u);
+    EXPECT_TRUE(config.IsParameterChanged(PACKET_SIZE));
     ASSERT_EQ(config.GoNext(), 0u);
     EXPECT_EQ(Text(config, DEVICE_NAME), "B");
     EXPECT_EQ(Integer(config, PACKET_SIZE), 1500);
@@ -194,6 +198,26 @@ TEST(KvConfig, AddressesAreBracketedDottedQuads) {
         EXPECT_EQ(config.SetParameter(IP_ADDRESS, text), KvCode::INVALID_ARGUMENT) << text;
     }
     EXPECT_EQ(Text(config, IP_ADDRESS), "[10.0.0.1]");
+}
+
+// Navigation on one thread while another writes and reads: no deadlock, and
+// every write lands in some entry without tearing the list.
+TEST(KvConfig, NavigationAndWritesFromTwoThreads) {
+    KvConfig config;
+    AddNamed(config, {"A", "B"});
+    std::thread writer([&config] {
+        for (int64_t i = 0; i < 300; ++i) {
+            EXPECT_EQ(config.SetParameter(RETRY_COUNT, i % 50), 0u);
+            int64_t count = 0;
+            EXPECT_EQ(config.GetParameter(DEVICE_COUNT, count), 0u);
+            EXPECT_EQ(count, 2);
+        }
+    });
+    for (int i = 0; i < 300; ++i) {
+        EXPECT_EQ(i % 2 ? config.GoFirst() : config.GoLast(), 0u);
+    }
+    writer.join();
+    EXPECT_EQ(config.GetDeviceCount(), 2u);
 }
 
 TEST_F(KvConfigFile, RoundTripOfTwoEntriesThroughAFile) {
