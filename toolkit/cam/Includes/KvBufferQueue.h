@@ -34,7 +34,7 @@ class KvPerfMonitor;
 struct KvWriteSlot {
     void* m_pData = nullptr;
     size_t m_nSize = 0;
-    KvResultEvent* m_pEvent = nullptr;    // signal with the image's result
+    KvResultEvent* m_pEvent = nullptr;      // signal with the image's result
     DriverSharedMemory* m_pInfo = nullptr;  // fill before signalling
     uint32_t m_nSlot = 0;
 };

@@ -13,8 +13,8 @@ struct KvBufferQueue::Buffer {
     std::byte* m_pData = nullptr;
     size_t m_nSize = 0;
     KvMemoryManager* m_pOwner = nullptr;  // null: the heap
-    bool m_bRetire = false;   // leave the queue when it comes back
-    bool m_bDiscard = false;  // the pending image was reset away
+    bool m_bRetire = false;               // leave the queue when it comes back
+    bool m_bDiscard = false;              // the pending image was reset away
     uint32_t m_nFlags = 0;
     KvPerfMonitor* m_pMonitor = nullptr;
     KvResultEvent m_evResult{true, false};
@@ -203,7 +203,9 @@ void KvBufferQueue::HarvestLocked() {
     }
 }
 
-void KvBufferQueue::NotifyChanged() { m_evChanged.Signal(); }
+void KvBufferQueue::NotifyChanged() {
+    m_evChanged.Signal();
+}
 
 KvResult KvBufferQueue::SetQueueSize(uint32_t queueSize) {
     {
@@ -416,8 +418,8 @@ KvResult KvBufferQueue::GetFilledBuffer(uint32_t flags, uint32_t timeoutMs, KvRe
         }
         uint32_t remaining = KV_INFINITE;
         if (timeoutMs != KV_INFINITE) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-                deadline - SteadyClock::now());
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - SteadyClock::now());
             if (left.count() <= 0) {
                 return KV_ERROR("No image arrived in time", KvCode::TIMEOUT);
             }

@@ -22,8 +22,8 @@ KvResult WriteFile(const std::string& path, const std::vector<std::byte>& header
     if (!file) {
         return KvCode::CANNOT_CREATE;
     }
-    if ((!header.empty() && std::fwrite(header.data(), 1, header.size(), file.get()) !=
-                                header.size()) ||
+    if ((!header.empty() &&
+         std::fwrite(header.data(), 1, header.size(), file.get()) != header.size()) ||
         (bodySize != 0 && std::fwrite(body, 1, bodySize, file.get()) != bodySize)) {
         return KvCode::CANNOT_OPEN;
     }

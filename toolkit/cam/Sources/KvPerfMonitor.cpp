@@ -3,7 +3,9 @@
 using std::chrono::nanoseconds;
 
 namespace {
-double Seconds(nanoseconds span) { return std::chrono::duration<double>(span).count(); }
+double Seconds(nanoseconds span) {
+    return std::chrono::duration<double>(span).count();
+}
 }  // namespace
 
 KvPerfMonitor::KvPerfMonitor(Clock clock) : m_fClock(std::move(clock)) {

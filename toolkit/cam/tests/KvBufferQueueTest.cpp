@@ -15,8 +15,7 @@ namespace {
 KvResult Produce(KvBufferQueue& queue, uint32_t id, KvResult result = KvCode::OK,
                  KvPerfMonitor* monitor = nullptr, uint32_t flags = 0) {
     KvWriteSlot slot;
-    if (const KvResult taken = queue.GetNextFreeBuffer(flags, monitor, slot);
-        taken != KvCode::OK) {
+    if (const KvResult taken = queue.GetNextFreeBuffer(flags, monitor, slot); taken != KvCode::OK) {
         return taken;
     }
     std::memset(slot.m_pData, static_cast<int>(id), slot.m_nSize);

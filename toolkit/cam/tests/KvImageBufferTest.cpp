@@ -20,7 +20,9 @@ std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
 uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
-uint32_t Get16(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8; }
+uint32_t Get16(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | b[at + 1] << 8;
+}
 
 class KvImageFiles : public ::testing::Test {
 protected:
@@ -58,8 +60,7 @@ TEST_F(KvImageFiles, GreyBitmapHasAPaletteAndPaddedBottomUpRows) {
     // 3 x 2 grey: rows of 3 bytes padded to 4.
     const std::vector<uint8_t> pixels{10, 20, 30, 40, 50, 60};
     const auto path = (m_Dir / "grey.bmp").string();
-    ASSERT_EQ(KvImageBuffer::SaveBitmap(path, pixels.data(), pixels.size(), 3, 2,
-                                        KvPixelID::GRAY8),
+    ASSERT_EQ(KvImageBuffer::SaveBitmap(path, pixels.data(), pixels.size(), 3, 2, KvPixelID::GRAY8),
               KvCode::OK);
     const auto file = ReadFile(path);
     ASSERT_EQ(file.size(), 54u + 1024 + 8);
@@ -83,13 +84,12 @@ TEST_F(KvImageFiles, ColourBitmapsAre24Or32BitsInBlueGreenRedOrder) {
     size_t offset = CheckHeaders(file, 3, 2, 24, 12);
     EXPECT_EQ(std::vector<uint8_t>(file.begin() + static_cast<std::ptrdiff_t>(offset), file.end()),
               (std::vector<uint8_t>{13, 12, 11, 16, 15, 14, 19, 18, 17, 0, 0, 0,  //
-                                    3, 2, 1, 6, 5, 4, 9, 8, 7, 0, 0, 0}));
+                                    3,  2,  1,  6,  5,  4,  9,  8,  7,  0, 0, 0}));
 
     // 32 bits need no padding.
     const std::vector<uint8_t> bgr32{1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255};
     const auto path32 = (m_Dir / "bgr32.bmp").string();
-    ASSERT_EQ(KvImageBuffer::SaveBitmap(path32, bgr32.data(), bgr32.size(), 1, 3,
-                                        KvPixelID::BGR32),
+    ASSERT_EQ(KvImageBuffer::SaveBitmap(path32, bgr32.data(), bgr32.size(), 1, 3, KvPixelID::BGR32),
               KvCode::OK);
     file = ReadFile(path32);
     offset = CheckHeaders(file, 1, 3, 32, 4);
@@ -115,8 +115,8 @@ TEST_F(KvImageFiles, BadInputIsRefusedAndNothingIsWritten) {
                   c.code);
         EXPECT_FALSE(std::filesystem::exists(path));
     }
-    EXPECT_EQ(KvImageBuffer::SaveBitmap((m_Dir / "none" / "x.bmp").string(), pixels.data(), 6, 3,
-                                        2, KvPixelID::GRAY8),
+    EXPECT_EQ(KvImageBuffer::SaveBitmap((m_Dir / "none" / "x.bmp").string(), pixels.data(), 6, 3, 2,
+                                        KvPixelID::GRAY8),
               KvCode::CANNOT_CREATE);
 }
 
