@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "KvUtf8.h"
+
 namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
@@ -56,24 +58,6 @@ char32_t NextCodePoint(std::string_view text, size_t& i) {
     }
     i += length;
     return cp;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 void AppendUnit(std::string& out, uint32_t unit) {
@@ -159,12 +143,12 @@ std::string UnescapeName(std::string_view escaped) {
                         i += 6;
                     }
                 }
-                AppendUtf8(out, (cp >= 0xD800 && cp <= 0xDFFF) ? U'\uFFFD' : cp);
+                KvAppendUtf8(out, (cp >= 0xD800 && cp <= 0xDFFF) ? U'\uFFFD' : cp);
                 continue;
             }
         } else if (c == '%') {
             if (const auto byte = ReadHex(escaped, i + 1, 2)) {
-                AppendUtf8(out, *byte);
+                KvAppendUtf8(out, *byte);
                 i += 3;
                 continue;
             }
@@ -282,7 +266,7 @@ std::string UnescapeValue(std::string_view raw) {
                 } else if (value <= 0xFF) {
                     out.push_back(static_cast<char>(value));
                 } else {
-                    AppendUtf8(out, value);
+                    KvAppendUtf8(out, value);
                 }
                 break;
             }
