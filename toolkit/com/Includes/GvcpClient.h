@@ -47,9 +47,10 @@ public:
     void SetRetryCount(uint32_t retries) { m_nRetryCount = retries; }
     uint32_t GetRetryCount() const { return m_nRetryCount; }
 
-    // Binds the socket to localIp ("" = any address) and aims it at the device.
+    // Binds the socket to localIp ("" = any address) and localPort (0 = chosen
+    // by the system) and aims it at the device.
     KvResult Open(const KvString& deviceIp, const KvString& localIp = "",
-                  uint16_t devicePort = Gvcp::PORT);
+                  uint16_t devicePort = Gvcp::PORT, uint16_t localPort = 0);
     // Stops the heartbeat and closes the socket; the privilege is not released.
     void Close();
     bool IsOpen() const;

@@ -12,7 +12,8 @@ GvcpClient::~GvcpClient() {
     Close();
 }
 
-KvResult GvcpClient::Open(const KvString& deviceIp, const KvString& localIp, uint16_t devicePort) {
+KvResult GvcpClient::Open(const KvString& deviceIp, const KvString& localIp, uint16_t devicePort,
+                          uint16_t localPort) {
     Close();
     const auto device = ParseIp(deviceIp.view());
     if (!device) {
@@ -26,7 +27,7 @@ KvResult GvcpClient::Open(const KvString& deviceIp, const KvString& localIp, uin
         return KV_ERROR("Invalid local IP address: " + localIp.str(), KvCode::INVALID_ARGUMENT);
     }
     std::lock_guard lock(m_mTransaction);
-    if (const int error = m_Socket.Open({*local, 0}); error != 0) {
+    if (const int error = m_Socket.Open({*local, localPort}); error != 0) {
         return SetErrorInfo("Cannot open the control socket: " + std::string(std::strerror(error)),
                             KvCode::NETWORK, __FILE__, __LINE__, static_cast<uint32_t>(error));
     }
