@@ -164,28 +164,28 @@ void RegisterAccess::Write(std::span<const uint8_t> bytes) {
     m_Owner.NotifyChanged();
 }
 
-uint64_t RegisterAccess::ReadBits(bool ignoreCache) {
+size_t RegisterAccess::NumberLength() {
     const int64_t length = Length();
     if (length > 8) {
         GENICAM_RAISE(PropertyException,
                       "Register '%.100s' is %lld bytes long, more than a number holds",
                       m_Owner.Name().c_str(), static_cast<long long>(length));
     }
+    return static_cast<size_t>(length);
+}
+
+uint64_t RegisterAccess::ReadBits(bool ignoreCache) {
+    const size_t length = NumberLength();
     std::array<uint8_t, 8> bytes{};
-    std::span<uint8_t> view(bytes.data(), static_cast<size_t>(length));
+    std::span<uint8_t> view(bytes.data(), length);
     Read(view, ignoreCache);
     return BytesToBits(view, m_eEndianess);
 }
 
 void RegisterAccess::WriteBits(uint64_t bits) {
-    const int64_t length = Length();
-    if (length > 8) {
-        GENICAM_RAISE(PropertyException,
-                      "Register '%.100s' is %lld bytes long, more than a number holds",
-                      m_Owner.Name().c_str(), static_cast<long long>(length));
-    }
+    const size_t length = NumberLength();
     std::array<uint8_t, 8> bytes{};
-    std::span<uint8_t> view(bytes.data(), static_cast<size_t>(length));
+    std::span<uint8_t> view(bytes.data(), length);
     BitsToBytes(bits, view, m_eEndianess);
     Write(view);
 }
@@ -196,7 +196,7 @@ bool RegisterAccess::CachedBits(uint64_t& bits) {
         return false;
     }
     std::array<uint8_t, 8> bytes{};
-    std::span<uint8_t> view(bytes.data(), static_cast<size_t>(length));
+    std::span<uint8_t> view(bytes.data(), length);
     if (!m_Owner.Map().Cache().Find(Key(length), view)) {
         return false;
     }

@@ -49,6 +49,8 @@ private:
     IPort& Port();
     CacheKey Key(int64_t length);
     std::span<uint8_t> Scratch(int64_t length);
+    // The register length, refused when it is too long to hold a number.
+    size_t NumberLength();
 
     NodeBase& m_Owner;
     std::vector<int64_t> m_Addresses;
